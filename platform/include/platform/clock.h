@@ -1,0 +1,21 @@
+// The monotonic clock: a high-resolution counter in nanoseconds for protocol timing, a
+// millisecond tick count, busy waits and sleeps.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Counter value and frequency (counts per second) of the high-resolution counter.
+int64_t counterNow();
+int64_t counterFrequency();
+
+// Milliseconds since an arbitrary origin; wraps like a 32-bit tick count.
+uint32_t tickCountMs();
+
+void sleepMs(uint32_t milliseconds);
+
+// Spins until the counter reaches the deadline.
+void busyWaitUntil(int64_t deadline);
+
+}  // namespace platform
