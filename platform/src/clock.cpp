@@ -10,7 +10,13 @@ int64_t counterNow() {
     return int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
-int64_t counterFrequency() { return 1'000'000'000; }
+namespace {
+int64_t frequencyOverride = -1;
+}  // namespace
+
+int64_t counterFrequency() { return frequencyOverride >= 0 ? frequencyOverride : 1'000'000'000; }
+
+void overrideCounterFrequency(int64_t frequency) { frequencyOverride = frequency; }
 
 uint32_t tickCountMs() { return static_cast<uint32_t>(counterNow() / 1'000'000); }
 

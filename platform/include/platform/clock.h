@@ -10,6 +10,10 @@ namespace platform {
 int64_t counterNow();
 int64_t counterFrequency();
 
+// Tests: makes counterFrequency() report `frequency` (0: the machine has no high-resolution
+// counter); a negative value gives the real frequency back. counterNow() is not affected.
+void overrideCounterFrequency(int64_t frequency);
+
 // Milliseconds since an arbitrary origin; wraps like a 32-bit tick count.
 uint32_t tickCountMs();
 
