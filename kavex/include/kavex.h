@@ -1,0 +1,154 @@
+/*
+ * Kavex, the terminal link library.
+ *
+ * Kavex talks to one time-attendance terminal at a time over one device: the Selvo bus (through
+ * libselvoc.so), an RS232 line (direct, through a line driver, or relayed by a terminal), or a
+ * network box over UDP. Call InitCOMM to open the device, SetTerminal to select and log on to a
+ * terminal, then any command, and ExitCOMM last.
+ *
+ * Conventions
+ * - Every function returns 0 (or a count or handle where said) on success and a negative value on
+ *   failure. After a failure GetError gives the error code and its text; almost every function
+ *   first clears the error code and the reply buffer, so call GetError right after the failure.
+ * - Texts are zero-terminated 8-bit strings. Output buffers belong to the caller and are never
+ *   written past the size given here. A null pointer is refused with error 3, never dereferenced.
+ * - The library keeps one process-wide state and expects one caller thread at a time.
+ */
+#ifndef KAVEX_H
+#define KAVEX_H
+
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define KAVEX_API __attribute__((visibility("default")))
+#else
+#define KAVEX_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Size of a buffer that receives one reply line: up to 127 characters and the zero. */
+#define KAVEX_REPLY_SIZE 128
+/* Size of the buffer GetError fills: the longest message, ": <", a reply line and ">". */
+#define KAVEX_ERROR_SIZE 256
+/* Size of the buffers GetKavexVersion and GetSelvocVersion fill. */
+#define KAVEX_VERSION_SIZE 32
+
+/* Connection modes, the second argument of InitCOMM. */
+enum {
+    KAVEX_MODE_SELVO0 = 0,          /* Selvo bus, line kind 0 */
+    KAVEX_MODE_SELVO1 = 1,          /* Selvo bus, line kind 1 */
+    KAVEX_MODE_LINE_DRIVER = 2,     /* RS232 to a line driver relaying to numbered terminals */
+    KAVEX_MODE_RS232 = 3,           /* direct RS232 to one terminal */
+    KAVEX_MODE_RS232_INDIRECT = 4,  /* RS232 to a terminal that relays to others */
+    KAVEX_MODE_SELVO2 = 5,          /* Selvo bus, line kind 2 */
+    KAVEX_MODE_NETWORK_BOX = 6,     /* network box over UDP */
+    KAVEX_MODE_RESERVED7 = 7,       /* never opened */
+    KAVEX_MODE_SELVO_RADIO = 8      /* Selvo bus over a radio modem */
+};
+
+/* The file descriptor of the serial port in modes 2, 3 and 4; -1 when none is open. */
+KAVEX_API extern int hCommId;
+
+/* ---- Device and errors ---------------------------------------------------------------- */
+
+/*
+ * Opens the device.
+ *   port    serial port 1-500 (COM1.. ; see the README for how numbers map to device files),
+ *           or the UDP port (1 or more) in mode 6.
+ *   mode    0-8, see above.
+ *   baud    Selvo modes: 0 (keep 57600), 9600, 19200, 38400 or 57600; mode 8: 19200 only.
+ *           Mode 2: 2400, 9600, 19200, 38400. Modes 3, 4: 1200, 2400, 4800, 9600, 19200, 38400.
+ *           Mode 6: 0.
+ *   format  Selvo modes: -1 or 0. RS232 modes: 0 8N1, 1 7O1, 2 7E1, 3 8O1, 4 8E1. Mode 6: 0.
+ * Returns on success: in the Selvo modes the result of InitSlv; in the RS232 modes 1016, 760,
+ * 1000 or 744 for ports 1 to 4 and 1 for any other; in mode 6 the UDP port. -1 on failure:
+ *   1 a device is already open; 3 a bad argument; 10 libselvoc.so not found; 11-20 the line
+ *   driver's start-up failed (a result r of InitSlv becomes 11 - r); 21 the speed change failed
+ *   (the driver's port stays open); 22-27 the serial port could not be opened or set up.
+ * Mode 7 returns -1 with the error code left at 0. Every call, refused or not, restores the
+ * default terminal password and cipher key.
+ */
+KAVEX_API int32_t InitCOMM(int32_t port, int32_t mode, int32_t baud, int32_t format);
+
+/* Closes the device. 0, or -1: 2 no device, 29/30 the line driver refused, 31 the port did not
+ * close (the device then stays open and the call may be repeated). */
+KAVEX_API int32_t ExitCOMM(void);
+
+/*
+ * Writes the text of the current error into `text` (KAVEX_ERROR_SIZE bytes) and returns the
+ * error code. Code 0 gives "None"; codes 70, 72-78, 89 and 98 give their formatted text (message
+ * and a number); every other code gives its message, ": <", the last reply line and ">".
+ * A null `text` sets error 3 and returns -1.
+ */
+KAVEX_API int32_t GetError(char* text);
+
+/* Sets the wait for a terminal's reply, in seconds (more than 0); else -1 with error 3.
+ * Also exported as SetSelvoTimeOut. */
+KAVEX_API int32_t Set232TimeOut(int32_t seconds);
+KAVEX_API int32_t SetSelvoTimeOut(int32_t seconds);
+/* The wait for a terminal's reply, in seconds. */
+KAVEX_API int32_t Get232TimeOut(void);
+/* Sets the total wait of one exchange with the network box, in seconds (more than 0). */
+KAVEX_API int32_t SetWinSockTimeOut(int32_t seconds);
+KAVEX_API int32_t GetWinSockTimeOut(void);
+/* Sets the quiet time used to empty an RS232 line after a failed receive, 1-20 seconds. */
+KAVEX_API int32_t PurgeRS232TimeOut(int32_t seconds);
+
+/* Write the version of libkavex.so or libselvoc.so (KAVEX_VERSION_SIZE bytes): of a file version
+ * a.b.c.d the text "b.c.d". 0, or -1 with error 3 for a null `text`. When the file or its
+ * version cannot be found the text is empty and the result is still 0. */
+KAVEX_API int32_t GetKavexVersion(char* text);
+KAVEX_API int32_t GetSelvocVersion(char* text);
+
+/* ---- Command exchange ----------------------------------------------------------------- */
+
+/*
+ * Sends a command (at most 127 characters, 120 on the Selvo bus; null sends an empty one) to the
+ * selected terminal and waits for its reply line, which goes into `reply` (KAVEX_REPLY_SIZE
+ * bytes). A command beginning "%%" waits at least 10 s and pauses 750 ms after the reply.
+ * 0, or -1: 2 no device, 3 bad command or null reply, 4 no terminal, 35 partial line, 40 no
+ * reply, 41 reply from another terminal, 42 not sent / "~S", 70 line errors, 88 "~R",
+ * 93 a reply longer than 127 characters.
+ */
+KAVEX_API int32_t SendCommand(const char* command, char* reply);
+/* Sends a command without waiting for a reply. 0, or -1 (2, 3, 4, 42). */
+KAVEX_API int32_t PostCommand(const char* command);
+/* Takes a reply line that has already arrived, without waiting (KAVEX_REPLY_SIZE bytes). */
+KAVEX_API int32_t GetResponse(char* reply);
+/* Waits up to one second for a line the terminal sends (KAVEX_REPLY_SIZE bytes). */
+KAVEX_API int32_t GetMsgEx(char* text);
+
+/* ---- Cipher of the network box -------------------------------------------------------- */
+
+/* Sets the 16-character key shared with the network box; -1 with error 3 otherwise. */
+KAVEX_API int32_t SetEncryptKey(const char* key);
+/* Enciphers terminal data (non-zero) or not (0). Always 0. */
+KAVEX_API int32_t CryptMessages(int32_t on);
+/* Enciphers box commands (non-zero) or not (0). Always 0. */
+KAVEX_API int32_t CryptLbxCmds(int32_t on);
+
+/* ---- Terminal selection and logon ----------------------------------------------------- */
+
+/*
+ * Selects terminal `terminal` and logs on: 1-254 on the Selvo bus and through a line driver,
+ * 0 on a direct line, 0-31 on a relayed line. 0 when selected and its model recognised; -2 when
+ * it did not answer the identification or named no known model (it stays selected); -1 on
+ * failure: 2 no device, 3 bad number, 45 EOT not answered, 47 cannot talk with the terminal,
+ * 80 LOGOFF not answered, 81 bad answer to LOGON, 91 no network box selected; a refused password
+ * leaves the error code as it was before the password (normally 0).
+ */
+KAVEX_API int32_t SetTerminal(int32_t terminal);
+/* Switches to terminal `terminal` without the logon dialogue. 0, or -1 (2, 3, 91). */
+KAVEX_API int32_t ChgTerminal(int32_t terminal);
+/* Sets the password (1-5 characters) answered to a terminal's prompt. 0, or -1; the error code
+ * is not touched. InitCOMM restores the default. */
+KAVEX_API int32_t SetPassword(const char* password);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KAVEX_H */

@@ -1,0 +1,18 @@
+// The command exchange that every terminal operation is built on.
+#pragma once
+
+#include <cstdint>
+
+namespace kavex {
+
+// Waits up to n × 500 ms for one reply line of the selected terminal into `line`
+// (kReplyCapacity bytes); 0 when a line was read, -1 with LastError set otherwise.
+int readReply(char* line, int32_t n);
+
+// Reads with n = 1 until a read returns no line.
+void drainReplies();
+
+int32_t sendCommand(const char* command, char* reply);
+int32_t postCommand(const char* command);
+
+}  // namespace kavex

@@ -1,0 +1,35 @@
+// Transport of the RS232 modes: a direct line to one terminal (3), a terminal relaying to others
+// (4), and a line driver that prefixes every line with a three-digit terminal number (2).
+// Commands and replies are text lines ended by a carriage return.
+#pragma once
+
+#include <memory>
+
+#include "platform/serial_port.h"
+#include "transport.h"
+
+namespace kavex {
+
+class Rs232Transport final : public Transport {
+public:
+    // Opens and sets up port `port` with `baud` and `format` (0-4); nullptr with LastError set
+    // (22 to 27) when the port cannot be opened or refuses a step.
+    static std::unique_ptr<Rs232Transport> open(int32_t port, int32_t baud, int32_t format);
+
+    explicit Rs232Transport(std::unique_ptr<platform::SerialPort> port) : port_(std::move(port)) {}
+
+    SendResult send(const std::string& command, char* reply) override;
+    int post(const std::string& command) override;
+    int readLine(char* line, uint32_t timeLimitMs) override;
+    int takeReply(char* reply) override;
+    int close() override;
+    platform::SerialPort* serialPort() override { return port_.get(); }
+
+private:
+    // The command as it goes on the line: with the three-digit number through a line driver.
+    std::string framed(const std::string& command) const;
+
+    std::unique_ptr<platform::SerialPort> port_;
+};
+
+}  // namespace kavex
