@@ -1,17 +1,25 @@
-# zentar_add_test(NAME <target> LABEL <unit|integration|gui|e2e|pg> SOURCES ... LIBS ...)
+# zentar_add_test(NAME <target> LABEL <unit|integration|gui|e2e|pg> SOURCES ... LIBS ...
+#                 [TIMEOUT s] [ENVIRONMENT "A=b"] [RUN_SERIAL])
 # Builds one GoogleTest program and registers each of its cases with ctest under LABEL.
+# RUN_SERIAL: its cases run alone, for tests that busy-wait on protocol timing or need a free
+# core for a simulator thread.
 function(zentar_add_test)
   if(NOT ZENTAR_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "NAME;LABEL;TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "RUN_SERIAL" "NAME;LABEL;TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
+  endif()
+  set(T_RUN_SERIAL_VALUE FALSE)
+  if(T_RUN_SERIAL)
+    set(T_RUN_SERIAL_VALUE TRUE)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENVIRONMENT}")
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENVIRONMENT}"
+               RUN_SERIAL ${T_RUN_SERIAL_VALUE})
 endfunction()
