@@ -7,6 +7,9 @@
 
 namespace selvoc {
 
+// Terminal addresses are one byte; polls go to 1-255, messages to 0-255 (0: every terminal).
+constexpr int32_t kHighestAddress = 255;
+
 // The longest answer read after a "T" or drained from the line, in bytes.
 constexpr size_t kAnswerLimit = 123;
 

@@ -10,7 +10,6 @@
 namespace selvoc {
 namespace {
 
-constexpr int32_t kHighestAddress = 255;
 constexpr uint8_t kBroadcastAddress = 0;
 constexpr uint8_t kMessageStart = 0x07;
 constexpr uint8_t kFrameEnd = 0x00;

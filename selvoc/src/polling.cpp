@@ -8,7 +8,6 @@
 namespace selvoc {
 namespace {
 
-constexpr int32_t kHighestAddress = 255;
 constexpr int kMaxPolls = 10;
 constexpr int kMaxSilencesAfterAnswer = 3;
 constexpr uint8_t kMessageFollows = 'T';
