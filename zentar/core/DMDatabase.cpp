@@ -1,0 +1,266 @@
+#include "DMDatabase.h"
+
+#include <algorithm>
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlTableModel>
+
+#include "Errors.h"
+#include "Schema.h"
+
+namespace zentar {
+
+namespace {
+
+const QString kColonnaCodice = QStringLiteral("Codice");
+
+std::unique_ptr<QSqlTableModel> cachedTable(const QSqlDatabase& db, const QString& table)
+{
+    auto model = std::make_unique<QSqlTableModel>(nullptr, db);
+    model->setTable(table);
+    model->setEditStrategy(QSqlTableModel::OnManualSubmit);
+    return model;
+}
+
+void fetchAll(QSqlTableModel& model)
+{
+    while (model.canFetchMore())
+        model.fetchMore();
+}
+
+}  // namespace
+
+std::unique_ptr<TDMDatabase> TDMDatabase::Apri(const StatoTerminale& stato, const OpzioniDatabase& opzioni,
+                                               QString* errore)
+{
+    if (const std::optional<QString> failure = ApriConnessione(opzioni.motore, opzioni.cartellaProgramma)) {
+        if (errore)
+            *errore = *failure;
+        return nullptr;
+    }
+    std::unique_ptr<TDMDatabase> module(new TDMDatabase(stato));
+    if (const std::optional<QString> failure = module->apriTabelle()) {
+        if (errore)
+            *errore = *failure;
+        return nullptr;
+    }
+    return module;
+}
+
+TDMDatabase::TDMDatabase(const StatoTerminale& stato) : stato_(stato), connessioneAperta_(true) {}
+
+TDMDatabase::~TDMDatabase()
+{
+    qryTakeDati_.reset();
+    tblRilevatori_.reset();
+    tblFile_.reset();
+    tblTimbrature_.reset();
+    if (connessioneAperta_)
+        ChiudiConnessione();
+}
+
+std::optional<QString> TDMDatabase::apriTabelle()
+{
+    QSqlDatabase db = dbZentar();
+    try {
+        CreaTabelleMancanti(db);
+        qryTakeDati_ = std::make_unique<QSqlQuery>(db);
+        qryTakeDati_->setForwardOnly(true);
+        tblRilevatori_ = cachedTable(db, QStringLiteral("rilevatori"));
+        tblRilevatori_->setSort(tblRilevatori_->fieldIndex(kColonnaCodice), Qt::AscendingOrder);
+        seleziona(*tblRilevatori_);
+        tblFile_ = cachedTable(db, QStringLiteral("file"));
+        tblTimbrature_ = cachedTable(db, QStringLiteral("timbrature"));
+    } catch (const DatabaseError& error) {
+        return QString::fromStdString(error.what());
+    }
+    return std::nullopt;
+}
+
+QSqlDatabase TDMDatabase::dbZentar() const { return QSqlDatabase::database(kNomeConnessione, false); }
+
+void TDMDatabase::seleziona(QSqlTableModel& tabella)
+{
+    if (!tabella.select())
+        throw DatabaseError(tabella.lastError().text());
+}
+
+QSqlTableModel* TDMDatabase::tblFile()
+{
+    if (fileDaRileggere_) {
+        seleziona(*tblFile_);
+        fileDaRileggere_ = false;
+    }
+    return tblFile_.get();
+}
+
+QSqlTableModel* TDMDatabase::tblTimbrature()
+{
+    if (timbratureDaRileggere_) {
+        seleziona(*tblTimbrature_);
+        timbratureDaRileggere_ = false;
+    }
+    return tblTimbrature_.get();
+}
+
+// ---- current row of tblRilevatori ----
+
+void TDMDatabase::ImpostaRigaCorrente(int riga)
+{
+    rigaCorrente_ = riga >= 0 && riga < tblRilevatori_->rowCount() ? riga : -1;
+    emit rigaCorrenteCambiata(rigaCorrente_);
+}
+
+int TDMDatabase::rigaDelRilevatore(int codice)
+{
+    fetchAll(*tblRilevatori_);
+    const int column = tblRilevatori_->fieldIndex(kColonnaCodice);
+    for (int row = 0; row < tblRilevatori_->rowCount(); ++row) {
+        const QVariant value = tblRilevatori_->data(tblRilevatori_->index(row, column));
+        if (!value.isNull() && value.toInt() == codice)
+            return row;
+    }
+    return -1;
+}
+
+bool TDMDatabase::VaiAlRilevatore(int codice)
+{
+    const int row = rigaDelRilevatore(codice);
+    if (row < 0)
+        return false;
+    ImpostaRigaCorrente(row);
+    return true;
+}
+
+QVariant TDMDatabase::CampoCorrente(const QString& colonna) const
+{
+    if (rigaCorrente_ < 0)
+        return {};
+    return tblRilevatori_->data(tblRilevatori_->index(rigaCorrente_, tblRilevatori_->fieldIndex(colonna)));
+}
+
+void TDMDatabase::ScriviCampoCorrente(const QString& colonna, const QVariant& valore)
+{
+    if (rigaCorrente_ < 0)
+        throw DatabaseError(QStringLiteral("Nessun rilevatore corrente"));
+    const QModelIndex cell = tblRilevatori_->index(rigaCorrente_, tblRilevatori_->fieldIndex(colonna));
+    if (!tblRilevatori_->setData(cell, valore))
+        throw DatabaseError(QStringLiteral("Colonna \"%1\" non scrivibile").arg(colonna));
+    ApplicaRilevatori();
+}
+
+void TDMDatabase::ApplicaRilevatori()
+{
+    const QVariant codice = CampoCorrente(kColonnaCodice);
+    if (!tblRilevatori_->submitAll())
+        throw DatabaseError(tblRilevatori_->lastError().text());
+    ImpostaRigaCorrente(codice.isNull() ? -1 : rigaDelRilevatore(codice.toInt()));
+}
+
+void TDMDatabase::AnnullaRilevatori()
+{
+    const int rigaPrima = rigaCorrente_;
+    const QVariant codice = CampoCorrente(kColonnaCodice);
+    tblRilevatori_->revertAll();
+    const int riga = codice.isNull() ? -1 : rigaDelRilevatore(codice.toInt());
+    // A cancelled new row is gone: stay near where it was.
+    ImpostaRigaCorrente(riga >= 0 ? riga : std::min(rigaPrima, tblRilevatori_->rowCount() - 1));
+}
+
+// ---- statements ----
+
+QSqlQuery& TDMDatabase::esegui(const QString& statement, const QVariantList& valori)
+{
+    QSqlQuery& query = *qryTakeDati_;
+    query.finish();
+    if (!query.prepare(statement))
+        throw DatabaseError(query.lastError().text());
+    for (const QVariant& value : valori)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw DatabaseError(query.lastError().text());
+    return query;
+}
+
+// A maximum over no rows has no value, read as 0.
+int TDMDatabase::leggiMassimo(const QString& statement, const QVariantList& valori, const QString& colonna)
+{
+    QSqlQuery& query = esegui(statement, valori);
+    return query.next() ? query.value(colonna).toInt() : 0;
+}
+
+QSqlRecord TDMDatabase::LeggiRilevatore(int codice)
+{
+    QSqlQuery& query = esegui(QStringLiteral(R"(SELECT * FROM rilevatori WHERE "Codice" = ?)"), {codice});
+    query.next();
+    return query.record();
+}
+
+QString TDMDatabase::LeggiDescrizione(int codice)
+{
+    QSqlQuery& query = esegui(QStringLiteral(R"(SELECT "Descrizione" FROM rilevatori WHERE "Codice" = ?)"), {codice});
+    return query.next() ? query.value(QStringLiteral("Descrizione")).toString() : QString();
+}
+
+int TDMDatabase::ProssimoCodice()
+{
+    return leggiMassimo(QStringLiteral(R"(SELECT MAX("Codice") AS "MAX" FROM rilevatori)"), {},
+                        QStringLiteral("MAX"));
+}
+
+int TDMDatabase::ProssimoIDFile()
+{
+    return leggiMassimo(QStringLiteral(R"(SELECT MAX("ID") AS "MAX" FROM file WHERE "Terminale" = ?)"),
+                        {stato_.CodiceTerminale}, QStringLiteral("MAX"));
+}
+
+int TDMDatabase::ProssimoIDTimbratura(const QString& data)
+{
+    return leggiMassimo(
+        QStringLiteral(R"(SELECT MAX("ID") AS "MaxDiID" FROM timbrature WHERE "Data" = ? AND "Terminale" = ?)"),
+        {data, stato_.CodiceTerminale}, QStringLiteral("MaxDiID"));
+}
+
+void TDMDatabase::EliminaTimbraturaUguale(const RigaTimbratura& t)
+{
+    esegui(QStringLiteral(R"(DELETE FROM timbrature WHERE "Terminale" = ? AND "Badge" = ? AND "Data" = ?)"
+                          R"( AND "Verso" = ? AND "Ora" = ?)"),
+           {t.Terminale, t.Badge, t.Data, t.Verso, t.Ora});
+    timbratureDaRileggere_ = true;
+}
+
+void TDMDatabase::InserisciFile(const RigaFile& f)
+{
+    esegui(QStringLiteral(R"(INSERT INTO file ("ID", "Terminale", "Data", "NomeFile", "Blob") VALUES (?, ?, ?, ?, ?))"),
+           {f.ID, f.Terminale, f.Data, f.NomeFile, f.Blob});
+    fileDaRileggere_ = true;
+}
+
+void TDMDatabase::InserisciTimbratura(const RigaTimbratura& t)
+{
+    esegui(QStringLiteral(R"(INSERT INTO timbrature ("ID", "Terminale", "Data", "Badge", "Verso", "Ora"))"
+                          R"( VALUES (?, ?, ?, ?, ?, ?))"),
+           {t.ID, t.Terminale, t.Data, t.Badge, t.Verso, t.Ora});
+    timbratureDaRileggere_ = true;
+}
+
+std::vector<RigaTimbratura> TDMDatabase::TimbratureDelGiorno(int terminale, const QString& data)
+{
+    // Within a day every punch gets the largest ID plus one, so ID order is storing order.
+    QSqlQuery& query = esegui(QStringLiteral(R"(SELECT "ID", "Terminale", "Data", "Badge", "Verso", "Ora")"
+                                             R"( FROM timbrature WHERE "Terminale" = ? AND "Data" = ? ORDER BY "ID")"),
+                              {terminale, data});
+    std::vector<RigaTimbratura> rows;
+    while (query.next()) {
+        rows.push_back({.ID = query.value(0).toInt(),
+                        .Terminale = query.value(1).toInt(),
+                        .Data = query.value(2).toString(),
+                        .Badge = query.value(3).toString(),
+                        .Verso = query.value(4).toInt(),
+                        .Ora = query.value(5).toString()});
+    }
+    return rows;
+}
+
+}  // namespace zentar

@@ -1,0 +1,22 @@
+#include "TracciatoRilevatore.h"
+
+namespace zentar {
+
+QString DomandaParametroMancante(CampoTracciato campo)
+{
+    return QStringLiteral("Parametro \"%1\" Non Impostato\r\nUtilizzare il Valore di Default ?").arg(nomeMostrato(campo));
+}
+
+std::optional<QString> TracciatoRilevatore::ParametroTracciato(CampoTracciato campo, int predefinito)
+{
+    const QString testo = database_.CampoCorrente(nomeColonna(campo)).toString();
+    if (!testo.isEmpty())
+        return testo;
+    if (dialogs_.message(MessageKind::Error, DomandaParametroMancante(campo), MessageButtons::OkCancel) != Answer::Ok)
+        return std::nullopt;
+    const QString valore = QString::number(predefinito);
+    database_.ScriviCampoCorrente(nomeColonna(campo), valore);
+    return valore;
+}
+
+}  // namespace zentar
