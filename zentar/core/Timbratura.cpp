@@ -46,33 +46,45 @@ std::optional<int> TTimbratura::parametro(CampoTracciato campo)
     return toInteger(*testo);
 }
 
-QString TTimbratura::pezzoOra(int offset, const QString& limit)
+std::optional<TTimbratura::Campo> TTimbratura::campo(CampoTracciato posizione, CampoTracciato lunghezza)
 {
-    const std::optional<int> pos = parametro(CampoTracciato::Pos_Ora);
+    const std::optional<int> pos = parametro(posizione);
     if (!pos)
-        return {};
-    const QString text = piece(riga_, *pos + offset, 2);
+        return std::nullopt;
+    const std::optional<int> len = parametro(lunghezza);
+    if (!len)
+        return std::nullopt;
+    return Campo{.pos = *pos, .len = *len};
+}
+
+QString TTimbratura::pezzoOra(int pos, int offset, const QString& limit) const
+{
+    const QString text = piece(riga_, pos + offset, 2);
     return isTwoDigits(text) && text < limit ? text : QString();
 }
 
-QString TTimbratura::GetOre() { return pezzoOra(0, QStringLiteral("25")); }
+QString TTimbratura::GetOre()
+{
+    const std::optional<int> pos = parametro(CampoTracciato::Pos_Ora);
+    return pos ? pezzoOra(*pos, 0, QStringLiteral("25")) : QString();
+}
 
-QString TTimbratura::GetMinuti() { return pezzoOra(2, QStringLiteral("60")); }
+QString TTimbratura::GetMinuti()
+{
+    const std::optional<int> pos = parametro(CampoTracciato::Pos_Ora);
+    return pos ? pezzoOra(*pos, 2, QStringLiteral("60")) : QString();
+}
 
 QString TTimbratura::GetSecondi()
 {
-    const std::optional<int> pos = parametro(CampoTracciato::Pos_Ora);
-    if (!pos)
+    const std::optional<Campo> ora = campo(CampoTracciato::Pos_Ora, CampoTracciato::Len_Ora);
+    if (!ora)
         return {};
-    const std::optional<int> len = parametro(CampoTracciato::Len_Ora);
-    if (!len)
-        return {};
-    if (*len == 4)
+    if (ora->len == 4)
         return QStringLiteral("00");
-    if (*len != 6)
+    if (ora->len != 6)
         return {};
-    const QString text = piece(riga_, *pos + 4, 2);
-    return isTwoDigits(text) && text < QLatin1String("60") ? text : QString();
+    return pezzoOra(ora->pos, 4, QStringLiteral("60"));
 }
 
 QString TTimbratura::GetOra()
@@ -101,13 +113,8 @@ int TTimbratura::GetVerso()
 
 QString TTimbratura::GetCartellino()
 {
-    const std::optional<int> pos = parametro(CampoTracciato::Pos_Cartellino);
-    if (!pos)
-        return {};
-    const std::optional<int> len = parametro(CampoTracciato::Len_Cartellino);
-    if (!len)
-        return {};
-    return piece(riga_, *pos, *len);
+    const std::optional<Campo> badge = campo(CampoTracciato::Pos_Cartellino, CampoTracciato::Len_Cartellino);
+    return badge ? piece(riga_, badge->pos, badge->len) : QString();
 }
 
 }  // namespace zentar

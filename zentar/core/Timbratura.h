@@ -32,11 +32,18 @@ public:
     QString GetCartellino();
 
 private:
+    struct Campo {
+        int pos;
+        int len;
+    };
+
     // The parameter as a number; nothing when it stays unset. Throws ConversionError for a
     // text that is not a decimal integer.
     std::optional<int> parametro(CampoTracciato campo);
-    // The two-digit time piece at `offset` past the time's position when below `limit`.
-    QString pezzoOra(int offset, const QString& limit);
+    // A position and a length, read in this order; nothing when either stays unset.
+    std::optional<Campo> campo(CampoTracciato posizione, CampoTracciato lunghezza);
+    // The time piece at `pos` + `offset` when it is two digits below `limit`, else empty.
+    QString pezzoOra(int pos, int offset, const QString& limit) const;
 
     QString riga_;
     FonteTracciato& tracciato_;
