@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/clock.h"
+
 namespace platform {
 
 std::string MemoryLine::sentText() const {
@@ -9,6 +11,23 @@ std::string MemoryLine::sentText() const {
     for (const auto& byte : sent) text.push_back(static_cast<char>(byte.value));
     return text;
 }
+
+void MemoryLine::feedAfter(uint32_t delayMs, const std::string& bytes) {
+    arrivals.push_back({tickCountMs() + delayMs, bytes});
+}
+
+namespace {
+
+// Moves the arrivals whose time has come to the bytes the port reads.
+void deliverArrivals(MemoryLine& line) {
+    const uint32_t now = tickCountMs();
+    while (!line.arrivals.empty() && static_cast<int32_t>(now - line.arrivals.front().atMs) >= 0) {
+        line.feed(line.arrivals.front().bytes);
+        line.arrivals.pop_front();
+    }
+}
+
+}  // namespace
 
 bool MemoryPort::setBufferSizes(size_t receive, size_t transmit) {
     if (line_->refuseBufferSizes) return false;
@@ -51,6 +70,7 @@ bool MemoryPort::write(const uint8_t* data, size_t size) {
 }
 
 long MemoryPort::read(uint8_t* data, size_t capacity) {
+    deliverArrivals(*line_);
     const size_t n = std::min(capacity, line_->incoming.size());
     std::copy_n(line_->incoming.begin(), n, data);
     line_->incoming.erase(line_->incoming.begin(), line_->incoming.begin() + static_cast<long>(n));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/clock.h"
 #include "platform/memory_port.h"
 
 namespace {
@@ -64,6 +65,18 @@ TEST_F(MemoryPortTest, PurgeOfTheReceiveSideDropsWhatWaits) {
     EXPECT_EQ(line->incoming.size(), 5u);
     port->purge(false, true);
     EXPECT_TRUE(line->incoming.empty());
+}
+
+TEST_F(MemoryPortTest, ArrivalsJoinTheIncomingBytesWhenTheirTimeComes) {
+    line->handle = 42;
+    auto port = platform::openSerialPort(1);
+    EXPECT_EQ(port->handle(), 42);
+    line->feedAfter(60, "late");
+    uint8_t buffer[8];
+    EXPECT_EQ(port->read(buffer, sizeof buffer), 0);
+    platform::sleepMs(80);
+    EXPECT_EQ(port->read(buffer, sizeof buffer), 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 4), "late");
 }
 
 }  // namespace

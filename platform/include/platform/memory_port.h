@@ -24,6 +24,12 @@ struct MemoryLine {
     std::vector<SentByte> sent;
     // What the port will read, in order.
     std::deque<uint8_t> incoming;
+    // Bytes that arrive later: each text joins `incoming` once the tick count reaches its time.
+    struct Arrival {
+        uint32_t atMs;
+        std::string bytes;
+    };
+    std::deque<Arrival> arrivals;
     // Line error flags that the next clearErrors reports.
     uint32_t pendingErrors = 0;
     // Called for every byte the port writes, after it is recorded.
@@ -39,6 +45,8 @@ struct MemoryLine {
     bool refuseWrite = false;
     bool refuseClose = false;
     bool carrier = true;
+    // What the port reports as its handle (file descriptor).
+    int handle = -1;
 
     // State the port leaves for the test to inspect.
     LineSettings settings;
@@ -52,6 +60,8 @@ struct MemoryLine {
 
     void feed(const std::string& bytes) { incoming.insert(incoming.end(), bytes.begin(), bytes.end()); }
     void feed(std::initializer_list<uint8_t> bytes) { incoming.insert(incoming.end(), bytes); }
+    // Lets `bytes` arrive `delayMs` from now, after the arrivals already waiting.
+    void feedAfter(uint32_t delayMs, const std::string& bytes);
     std::string sentText() const;
 };
 
@@ -59,7 +69,7 @@ class MemoryPort final : public SerialPort {
 public:
     explicit MemoryPort(std::shared_ptr<MemoryLine> line) : line_(std::move(line)) {}
 
-    int handle() const override { return -1; }
+    int handle() const override { return line_->handle; }
     bool setBufferSizes(size_t receive, size_t transmit) override;
     bool apply(const LineSettings& settings) override;
     bool readSettings(LineSettings& settings) override;
