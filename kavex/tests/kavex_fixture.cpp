@@ -1,0 +1,46 @@
+#include "kavex_fixture.h"
+
+#include "platform/clock.h"
+
+namespace kavex_test {
+
+void KavexLineTest::SetUp() {
+    platform::openPortsOnMemoryLine(line);
+    Set232TimeOut(1);
+}
+
+void KavexLineTest::TearDown() {
+    line->refuseClose = false;
+    line->refusePurge = false;
+    line->refuseWrite = false;
+    ExitCOMM();
+    terminal.detach();
+    platform::setPortOpener({});
+    Set232TimeOut(10);
+    SetWinSockTimeOut(7);
+    PurgeRS232TimeOut(1);
+}
+
+void KavexLineTest::open(int32_t mode) {
+    ASSERT_EQ(InitCOMM(1, mode, 9600, 0), 1016) << errorText();
+    mark();
+}
+
+std::string KavexLineTest::errorText() {
+    char text[KAVEX_ERROR_SIZE];
+    GetError(text);
+    return text;
+}
+
+int32_t KavexLineTest::errorCode() {
+    char text[KAVEX_ERROR_SIZE];
+    return GetError(text);
+}
+
+void KavexLineTest::mark() { mark_ = line->sent.size(); }
+
+std::string KavexLineTest::sentSinceMark() const { return line->sentText().substr(mark_); }
+
+uint32_t KavexLineTest::msSince(uint32_t start) { return platform::tickCountMs() - start; }
+
+}  // namespace kavex_test
