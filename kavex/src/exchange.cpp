@@ -1,7 +1,9 @@
 // SendCommand, PostCommand, GetResponse, GetMsgEx and the internal reply reader.
 #include "exchange.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "errors.h"
@@ -55,8 +57,15 @@ int readReply(char* line, int32_t n) {
     state().lastError = 0;
     Transport* transport = state().transport.get();
     if (transport == nullptr || state().openMode == ModeReserved7) return -1;
-    const uint32_t limit = n > 0 ? static_cast<uint32_t>(n) * kUnitMs : 0;
-    return transport->readLine(line, limit);
+    // Held at the longest wait a 32-bit tick difference can measure.
+    const uint64_t limit = n > 0 ? static_cast<uint64_t>(n) * kUnitMs : 0;
+    return transport->readLine(line, static_cast<uint32_t>(std::min<uint64_t>(
+                                         limit, std::numeric_limits<uint32_t>::max())));
+}
+
+int32_t waitUnits(int32_t seconds) {
+    constexpr int32_t most = std::numeric_limits<int32_t>::max();
+    return seconds > most / 2 ? most : 2 * seconds;
 }
 
 void drainReplies() {
@@ -85,11 +94,11 @@ int32_t sendCommand(const char* command, char* reply) {
     int32_t wait = replyWaitSeconds();
     if (isRestartCommand(commandStore)) {
         if (wait < kRestartMinimumWait) wait = kRestartMinimumWait;
-        if (readReply(reply, 2 * wait) != 0) return -1;
+        if (readReply(reply, waitUnits(wait)) != 0) return -1;
         platform::sleepMs(kRestartPauseMs);
         return 0;
     }
-    return readReply(reply, 2 * wait);
+    return readReply(reply, waitUnits(wait));
 }
 
 int32_t postCommand(const char* command) {

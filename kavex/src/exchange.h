@@ -9,6 +9,10 @@ namespace kavex {
 // (kReplyCapacity bytes); 0 when a line was read, -1 with LastError set otherwise.
 int readReply(char* line, int32_t n);
 
+// The wait count of ReadReply for a wait of `seconds`: 2 × seconds, held at INT32_MAX when
+// the product does not fit.
+int32_t waitUnits(int32_t seconds);
+
 // Reads with n = 1 until a read returns no line.
 void drainReplies();
 

@@ -110,7 +110,8 @@ SendResult Rs232Transport::send(const std::string& command, char* reply) {
         return SendResult::Failed;
     }
     if (state().echoFlag) {
-        readReply(reply, 2 * state().responseTimeout);  // takes the echoed command off the line
+        // Takes the echoed command off the line.
+        readReply(reply, waitUnits(state().responseTimeout));
     }
     return SendResult::Sent;
 }

@@ -1,4 +1,6 @@
 // GetError and the time-out settings.
+#include <limits>
+
 #include "errors.h"
 #include "export_guard.h"
 #include "kavex.h"
@@ -14,7 +16,9 @@ int32_t setWinSockTimeout(int32_t seconds) {
         return -1;
     }
     LibraryState& s = state();
-    s.winSockTimeout = seconds * 1000;
+    // Held at the longest wait that milliseconds in 32 bits can hold.
+    constexpr int32_t most = std::numeric_limits<int32_t>::max();
+    s.winSockTimeout = seconds > most / 1000 ? most : seconds * 1000;
     s.udpTries = s.winSockTimeout / s.udpTryTime;
     if (s.udpTries == 0) s.udpTries = 1;
     return 0;

@@ -49,6 +49,9 @@ TEST_F(ErrorReportTest, TimeOutSettingsAreCheckedAndKept) {
     EXPECT_EQ(SetWinSockTimeOut(0), -1);
     EXPECT_EQ(errorCode(), 3);
     EXPECT_EQ(GetWinSockTimeOut(), 9);
+    EXPECT_EQ(SetWinSockTimeOut(INT32_MAX), 0);
+    EXPECT_EQ(GetWinSockTimeOut(), INT32_MAX / 1000) << "the longest wait milliseconds can hold";
+    EXPECT_EQ(kavex::state().udpTries, INT32_MAX / 2000);
 
     const struct {
         int32_t seconds, result;

@@ -208,6 +208,18 @@ TEST_F(ExchangeTest, ARestartCommandWaitsAtLeastTenSecondsAndOthersTheResponseTi
     EXPECT_LT(msSince(start), 1500u) << "a one-second response time-out";
 }
 
+TEST_F(ExchangeTest, AVeryLongResponseTimeOutIsNotCutShort) {
+    terminal.handler = answering({{"Q", "LATE"}});
+    terminal.replyDelayMs = 1000;
+    // 4294968 s in milliseconds overflows 32 bits to 704 ms; INT32_MAX overflows twice as many.
+    for (const int32_t seconds : {4294968, INT32_MAX}) {
+        SCOPED_TRACE(seconds);
+        ASSERT_EQ(Set232TimeOut(seconds), 0);
+        EXPECT_EQ(SendCommand("Q", reply), 0) << errorText();
+        EXPECT_STREQ(reply, "LATE");
+    }
+}
+
 TEST_F(ExchangeTest, GetResponseTakesWhatHasArrivedByItsOwnRules) {
     const LineCase cases[] = {
         {"plain", "OK\r", 0, 0, "OK"},
