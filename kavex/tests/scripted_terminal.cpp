@@ -76,7 +76,7 @@ ScriptedTerminal::Handler answering(std::map<std::string, std::string> table) {
 }
 
 std::map<std::string, std::string> logonAnswers(const std::string& model) {
-    return {{"\x04", "\x04"}, {"LOGOFF", "OK"}, {"%XI", model}};
+    return {{"RING", "RING ??"}, {"\x04", "\x04"}, {"LOGOFF", "OK"}, {"%XI", model}};
 }
 
 }  // namespace kavex_test

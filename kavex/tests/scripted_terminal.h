@@ -58,7 +58,8 @@ private:
 ScriptedTerminal::Handler answering(std::map<std::string, std::string> table);
 
 // The answers of a terminal that logs on without a password and names `model` when identified:
-// 0x04 answered by a line holding 0x04, "LOGOFF" by "OK", "%XI" by `model`.
+// "RING" answered as an unknown command ("RING ??"), 0x04 by a line holding 0x04, "LOGOFF" by
+// "OK", "%XI" by `model`.
 std::map<std::string, std::string> logonAnswers(const std::string& model);
 
 }  // namespace kavex_test
