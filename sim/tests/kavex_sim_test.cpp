@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "serial_client.h"
+#include "temporary_folder.h"
 
 extern char** environ;
 
@@ -60,18 +61,13 @@ int exitStatus(SimProcess& run) {
 
 class KavexSimTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kavex-sim-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-    fs::path folder;
+    simtest::TemporaryFolder temporary;
+    const fs::path& folder = temporary.path();
 };
 
 TEST_F(KavexSimTest, BusServesEchoingStationsUntilTerminated) {
-    SimProcess run = start({"bus", "--dir", folder.string(), "--port", "4", "--terminals", "2,9",
-                     "--ack", "Q"});
+    SimProcess run =
+        start({"bus", "--dir", folder.string(), "--port", "4", "--terminals", "2,9", "--ack", "Q"});
     ASSERT_GT(run.pid, 0);
     const std::string link = (folder / "COM4").string();
     ASSERT_EQ(firstLine(run), "ready " + link + "\n");
@@ -80,7 +76,10 @@ TEST_F(KavexSimTest, BusServesEchoingStationsUntilTerminated) {
     ASSERT_TRUE(port.isOpen());
     port.write(std::string("\x09\x03", 2));
     EXPECT_EQ(port.read(1), "Q");
-    port.write(std::string("\x09\x07" "HI\x01", 5) + '\0');
+    port.write(std::string("\x09\x07"
+                           "HI\x01",
+                           5) +
+               '\0');
     EXPECT_EQ(port.read(1), "Q");
     port.write(std::string("\x09\x03", 2));
     EXPECT_EQ(port.read(6), std::string("T\x09HI\x08", 5) + '\0');

@@ -1,8 +1,9 @@
 // The pseudo-terminal link carries bytes both ways between a port opened by its COM name and a
 // device, and survives the port being closed and opened again.
+#include "sim/pty_link.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,20 +13,16 @@
 #include <fstream>
 #include <memory>
 
+#include "bus_wire.h"
 #include "serial_client.h"
-#include "sim/pty_link.h"
 #include "sim/selvo_bus.h"
+#include "temporary_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using simtest::bytes;
 using simtest::SerialClient;
-
-std::string bytes(std::initializer_list<int> values) {
-    std::string text;
-    for (const int v : values) text.push_back(static_cast<char>(v));
-    return text;
-}
 
 // Tries for up to two seconds to open the slave as an unprivileged user (the privileged may open
 // a port held for exclusive use anyway): the link clears the flag on its own thread once the
@@ -50,18 +47,12 @@ bool unprivilegedUserCanOpen(const std::string& slave) {
 
 class PtyLinkTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/sim-link-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        station = std::make_shared<sim::QueueStation>(true);
-        bus->attach(5, station);
-    }
-    void TearDown() override { fs::remove_all(folder); }
+    PtyLinkTest() { bus->attach(5, station); }
 
-    fs::path folder;
+    simtest::TemporaryFolder temporary;
+    const fs::path& folder = temporary.path();
     std::shared_ptr<sim::SelvoBus> bus = std::make_shared<sim::SelvoBus>();
-    std::shared_ptr<sim::QueueStation> station;
+    std::shared_ptr<sim::QueueStation> station = std::make_shared<sim::QueueStation>(true);
 };
 
 TEST_F(PtyLinkTest, CarriesBytesBothWaysUnalteredAndSurvivesReopening) {
@@ -78,10 +69,12 @@ TEST_F(PtyLinkTest, CarriesBytesBothWaysUnalteredAndSurvivesReopening) {
     SerialClient port(link.linkPath());
     ASSERT_TRUE(port.isOpen());
     const std::string text = "A\r\nB";
-    ASSERT_TRUE(port.write(bytes({5, 7}) + text + static_cast<char>('A' ^ '\r' ^ '\n' ^ 'B') + '\0'));
+    ASSERT_TRUE(
+        port.write(bytes({5, 7}) + text + static_cast<char>('A' ^ '\r' ^ '\n' ^ 'B') + '\0'));
     EXPECT_EQ(port.read(1), "P");
     ASSERT_TRUE(port.write(bytes({5, 3})));
-    EXPECT_EQ(port.read(8), bytes({'T', 5}) + text + static_cast<char>(5 ^ 'A' ^ '\r' ^ '\n' ^ 'B') + '\0');
+    EXPECT_EQ(port.read(8),
+              bytes({'T', 5}) + text + static_cast<char>(5 ^ 'A' ^ '\r' ^ '\n' ^ 'B') + '\0');
     ASSERT_TRUE(port.write(bytes({5, 'a'})));
     EXPECT_EQ(port.readFor(50), "") << "nothing comes back but answers";
 

@@ -1,4 +1,6 @@
 // The radio modem: the driver's AT start-up, then data through to the device behind it.
+#include "sim/radio_modem.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "bus_wire.h"
-#include "sim/radio_modem.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
 // The simulated Selvo bus, fed byte by byte with chosen timestamps.
+#include "sim/selvo_bus.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "bus_wire.h"
-#include "sim/selvo_bus.h"
 
 namespace {
 
@@ -16,15 +17,10 @@ using sim::QueueStation;
 using sim::SelvoBus;
 using simtest::ack;
 using simtest::BusWire;
+using simtest::bytes;
 using simtest::message;
 using simtest::poll;
 using Strings = std::vector<std::string>;
-
-std::string bytes(std::initializer_list<int> values) {
-    std::string text;
-    for (const int v : values) text.push_back(static_cast<char>(v));
-    return text;
-}
 
 class SelvoBusTest : public ::testing::Test {
 protected:
@@ -64,7 +60,8 @@ TEST_F(SelvoBusTest, QueuedTextIsDeliveredWithAddressChecksumAndEnd) {
         {"xor of address and text", "AB", false, bytes({'T', 5, 'A', 'B', 0x06, 0})},
         {"bit 7 set on request", "AB", true, bytes({'T', 5, 'A', 'B', 0x86, 0})},
         {"xor 0 gives 0x80", "\x05", false, bytes({'T', 5, 5, 0x80, 0})},
-        {"a 0x00 in the text cuts it", std::string("A\0B", 3), false, bytes({'T', 5, 'A', 0x44, 0})},
+        {"a 0x00 in the text cuts it", std::string("A\0B", 3), false,
+         bytes({'T', 5, 'A', 0x44, 0})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -179,20 +176,36 @@ BusFaults with(void (*change)(BusFaults&)) {
 TEST_F(SelvoBusTest, FaultsChangeTheAnswersAndCountDown) {
     const std::string msgA = message(5, "A", 'A');
     const FaultCase cases[] = {
-        {"echo", with([](BusFaults& f) { f.echo = true; }), "",
-         {{poll(5), poll(5) + "P"}, {msgA, msgA + "P"}, {poll(9), poll(9)}}, 1},
-        {"silent", with([](BusFaults& f) { f.silent = true; }), "A",
-         {{poll(5), ""}, {msgA, ""}, {message(0, "A", 'A'), ""}}, 0},
-        {"garbled answers", with([](BusFaults& f) { f.garbledAnswers = 2; }), "",
-         {{poll(5), "?"}, {poll(5, 'R'), "?"}, {poll(5, 'R'), "P"}}, 0},
-        {"garbled message keeps its tail", with([](BusFaults& f) { f.garbledAnswers = 1; }), "A",
+        {"echo",
+         with([](BusFaults& f) { f.echo = true; }),
+         "",
+         {{poll(5), poll(5) + "P"}, {msgA, msgA + "P"}, {poll(9), poll(9)}},
+         1},
+        {"silent",
+         with([](BusFaults& f) { f.silent = true; }),
+         "A",
+         {{poll(5), ""}, {msgA, ""}, {message(0, "A", 'A'), ""}},
+         0},
+        {"garbled answers",
+         with([](BusFaults& f) { f.garbledAnswers = 2; }),
+         "",
+         {{poll(5), "?"}, {poll(5, 'R'), "?"}, {poll(5, 'R'), "P"}},
+         0},
+        {"garbled message keeps its tail",
+         with([](BusFaults& f) { f.garbledAnswers = 1; }),
+         "A",
          {{poll(5), bytes({'?', 5, 'A', 0x44, 0})}, {poll(5, 'R'), bytes({'T', 5, 'A', 0x44, 0})}},
          0},
-        {"bad checksums", with([](BusFaults& f) { f.badChecksums = 1; }), "A",
+        {"bad checksums",
+         with([](BusFaults& f) { f.badChecksums = 1; }),
+         "A",
          {{poll(5), bytes({'T', 5, 'A', 0xC5, 0})}, {poll(5, 'R'), bytes({'T', 5, 'A', 0x44, 0})}},
          0},
-        {"repeat requests", with([](BusFaults& f) { f.repeatRequests = 2; }), "",
-         {{msgA, "R"}, {msgA, "R"}, {msgA, "P"}}, 1},
+        {"repeat requests",
+         with([](BusFaults& f) { f.repeatRequests = 2; }),
+         "",
+         {{msgA, "R"}, {msgA, "R"}, {msgA, "P"}},
+         1},
         {"refusals", with([](BusFaults& f) { f.refusals = 1; }), "", {{msgA, "N"}, {msgA, "P"}}, 1},
     };
     for (const FaultCase& c : cases) {
@@ -229,15 +242,46 @@ TEST(SelvoBusProbeTest, LoneOneBeforeTheFirstFrameIsTheProbe) {
     const int64_t none = simtest::kByteGapNs;
     const ProbeCase cases[] = {
         {"quiet reported", false, false, gap, true, poll(5), {"probe", "poll 5 3"}, "P"},
-        {"gap seen on the next byte", false, false, gap, false, poll(3), {"probe", "poll 3 3"}, "P"},
-        {"next byte continues no frame", false, false, none, false, poll(5), {"probe", "poll 5 3"},
+        {"gap seen on the next byte",
+         false,
+         false,
+         gap,
+         false,
+         poll(3),
+         {"probe", "poll 3 3"},
          "P"},
-        {"no gap, no echo: a frame to 49", false, true, none, false, bytes({3}), {"poll 49 3"},
+        {"next byte continues no frame",
+         false,
+         false,
+         none,
+         false,
+         poll(5),
+         {"probe", "poll 5 3"},
          "P"},
-        {"echo line goes on at once", true, false, none, false, poll(3), {"probe", "poll 3 3"},
+        {"no gap, no echo: a frame to 49",
+         false,
+         true,
+         none,
+         false,
+         bytes({3}),
+         {"poll 49 3"},
+         "P"},
+        {"echo line goes on at once",
+         true,
+         false,
+         none,
+         false,
+         poll(3),
+         {"probe", "poll 3 3"},
          "1" + poll(3) + "P"},
-        {"stray byte", false, false, none, false, std::string("A") + poll(5),
-         {"probe", "stray 0x41", "poll 5 3"}, "P"},
+        {"stray byte",
+         false,
+         false,
+         none,
+         false,
+         std::string("A") + poll(5),
+         {"probe", "stray 0x41", "poll 5 3"},
+         "P"},
     };
     for (const ProbeCase& c : cases) {
         SCOPED_TRACE(c.name);

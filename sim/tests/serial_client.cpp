@@ -11,7 +11,9 @@ namespace simtest {
 SerialClient::SerialClient(const std::string& path)
     : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
 
-SerialClient::~SerialClient() { close(); }
+SerialClient::~SerialClient() {
+    close();
+}
 
 void SerialClient::close() {
     if (fd_ >= 0) ::close(fd_);
@@ -37,6 +39,8 @@ std::string SerialClient::read(size_t count, int timeoutMs) {
     return text;
 }
 
-std::string SerialClient::readFor(int ms) { return read(SIZE_MAX, ms); }
+std::string SerialClient::readFor(int ms) {
+    return read(SIZE_MAX, ms);
+}
 
 }  // namespace simtest
