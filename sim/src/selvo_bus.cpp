@@ -131,7 +131,9 @@ void SelvoBus::answerPoll(uint8_t address, std::string& out) {
 // "T", the station's address and text, the checksum, 0x00. A text is cut at a 0x00 byte, which
 // would end the message early.
 std::string SelvoBus::messageAnswer(uint8_t address, const std::string& text) {
-    const std::string body = static_cast<char>(address) + text.substr(0, text.find('\0'));
+    const auto sender =
+        static_cast<uint8_t>(takeOne(faults_.wrongAddresses) ? address + 1 : address);
+    const std::string body = static_cast<char>(sender) + text.substr(0, text.find('\0'));
     uint8_t checksum = messageChecksum(body);
     if (faults_.checksumBit7) checksum |= 0x80;
     if (takeOne(faults_.badChecksums)) checksum = spoiled(checksum);

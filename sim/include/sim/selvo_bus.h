@@ -28,6 +28,7 @@ struct BusFaults {
     int badChecksums = 0;       // messages delivered with a wrong checksum
     int repeatRequests = 0;     // messages answered "R" (and not taken)
     int refusals = 0;           // messages answered with a byte that is neither ack nor "R"
+    int wrongAddresses = 0;     // messages delivered with the next address, not the station's
     uint8_t ackByte = 'P';      // "P", "Q" or 0x60
     bool checksumBit7 = false;  // delivered checksums carry bit 7 (the receiver ignores it)
 };
