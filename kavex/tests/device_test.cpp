@@ -158,7 +158,6 @@ TEST_F(DeviceTest, ClosingADirectLineWritesNothingAndDeselectsTheTerminal) {
     ASSERT_EQ(ExitCOMM(), 0);
     EXPECT_EQ(sentSinceMark(), "");
     open(3);
-    char reply[KAVEX_REPLY_SIZE];
     EXPECT_EQ(SendCommand("X", reply), -1);
     EXPECT_EQ(errorCode(), 4);
 }

@@ -26,7 +26,6 @@ TEST_F(ErrorReportTest, WindowsErrorsShowOnlyTheirFormattedText) {
     };
     open(3);
     ASSERT_EQ(ChgTerminal(0), 0);
-    char reply[KAVEX_REPLY_SIZE];
     EXPECT_EQ(SendCommand("X", reply), -1);
     EXPECT_EQ(errorCode(), 70);
     EXPECT_EQ(errorText(), "Windows error: 4");
@@ -63,6 +62,14 @@ TEST_F(ErrorReportTest, TimeOutSettingsAreCheckedAndKept) {
         EXPECT_EQ(errorCode(), p.result == 0 ? 2 : 3);
     }
     EXPECT_EQ(kavex::state().purgeWait, 20);
+}
+
+TEST_F(ErrorReportTest, TheVersionQueryRefusesANullBufferAndClearsTheErrorFirst) {
+    EXPECT_EQ(GetKavexVersion(nullptr), -1);
+    EXPECT_EQ(errorCode(), 3);
+    char text[KAVEX_VERSION_SIZE];
+    EXPECT_EQ(GetKavexVersion(text), 0);
+    EXPECT_EQ(errorCode(), 0);
 }
 
 }  // namespace

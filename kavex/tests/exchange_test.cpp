@@ -21,16 +21,6 @@ protected:
         ASSERT_EQ(ChgTerminal(0), 0);
         mark();
     }
-
-    // Every line gets `bytes` as they are for its answer.
-    void answerRaw(const std::string& bytes) {
-        terminal.handler = [this, bytes](const std::string&) -> std::optional<std::string> {
-            line->feed(bytes);
-            return std::nullopt;
-        };
-    }
-
-    char reply[KAVEX_REPLY_SIZE] = {};
 };
 
 struct LineCase {
@@ -283,7 +273,6 @@ TEST_F(IndirectExchangeTest, ARelayedLineCarriesCommandsAsADirectOne) {
     terminal.handler = answering({{"LOGOFF", "OK"}, {"Q", "A"}});
     open(4);
     ASSERT_EQ(ChgTerminal(0), 0);
-    char reply[KAVEX_REPLY_SIZE];
     EXPECT_EQ(SendCommand("Q", reply), 0);
     EXPECT_STREQ(reply, "A");
     EXPECT_EQ(sentSinceMark(), "LOGOFF\rQ\r");

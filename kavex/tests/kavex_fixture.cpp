@@ -43,4 +43,11 @@ std::string KavexLineTest::sentSinceMark() const { return line->sentText().subst
 
 uint32_t KavexLineTest::msSince(uint32_t start) { return platform::tickCountMs() - start; }
 
+void KavexLineTest::answerRaw(const std::string& bytes) {
+    terminal.handler = [this, bytes](const std::string&) -> std::optional<std::string> {
+        line->feed(bytes);
+        return std::nullopt;
+    };
+}
+
 }  // namespace kavex_test

@@ -31,9 +31,12 @@ protected:
     std::string sentSinceMark() const;
     // Milliseconds since `start`, a tick count.
     static uint32_t msSince(uint32_t start);
+    // Every line the terminal receives gets `bytes` as they are (no carriage return added).
+    void answerRaw(const std::string& bytes);
 
     std::shared_ptr<platform::MemoryLine> line = std::make_shared<platform::MemoryLine>();
     ScriptedTerminal terminal{line};
+    char reply[KAVEX_REPLY_SIZE] = {};
 
 private:
     size_t mark_ = 0;

@@ -33,16 +33,6 @@ protected:
         ASSERT_EQ(SetTerminal(5), 0) << errorText();
         mark();
     }
-
-    // Every numbered line gets `bytes` as they are for its answer.
-    void answerRaw(const std::string& bytes) {
-        terminal.handler = [this, bytes](const std::string&) -> std::optional<std::string> {
-            line->feed(bytes);
-            return std::nullopt;
-        };
-    }
-
-    char reply[KAVEX_REPLY_SIZE] = {};
 };
 
 struct NumberedLine {

@@ -36,7 +36,6 @@ protected:
     static bool terminalSelected() { return PostCommand("") == 0; }
 
     std::map<std::string, std::string> answers;
-    char reply[KAVEX_REPLY_SIZE] = {};
 };
 
 TEST_F(LogonTest, ADirectLineRunsTheProbeTheDialogueAndTheIdentification) {
