@@ -3,6 +3,8 @@
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -94,7 +96,9 @@ namespace {
 
 class TermiosPort final : public SerialPort {
 public:
-    explicit TermiosPort(int fd) : fd_(fd) { readCounters(lastCounts_); }
+    explicit TermiosPort(int fd) : fd_(fd), pseudoTerminal_(isPseudoTerminal(fd)) {
+        readCounters(lastCounts_);
+    }
     ~TermiosPort() override { close(); }
 
     int handle() const override { return fd_; }
@@ -105,7 +109,9 @@ public:
     bool apply(const LineSettings& settings) override {
         termios tio{};
         if (fd_ < 0 || tcgetattr(fd_, &tio) != 0 || !encodeLineSettings(settings, tio)) return false;
-        if (tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
+        if (tcsetattr(fd_, TCSANOW, &tio) != 0 && !(pseudoTerminal_ && errno == EINVAL)) {
+            return false;
+        }
         setDtr(settings.dtr);
         setRts(settings.rts);
         dtr_ = settings.dtr;
@@ -215,7 +221,21 @@ private:
         if (fd_ >= 0) ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
     }
 
+    // A pseudo-terminal carries no parity bit: the kernel drops the parity flags and the C
+    // library then reports the setting as refused, although everything else was taken.
+    static bool isPseudoTerminal(int fd) {
+        struct stat info {};
+        if (fstat(fd, &info) != 0) return false;
+        const unsigned deviceMajor = major(info.st_rdev);
+        return S_ISCHR(info.st_mode) && deviceMajor >= kPtySlaveMajorFirst &&
+               deviceMajor <= kPtySlaveMajorLast;
+    }
+
+    static constexpr unsigned kPtySlaveMajorFirst = 136;
+    static constexpr unsigned kPtySlaveMajorLast = 143;
+
     int fd_;
+    bool pseudoTerminal_;
     int writeTimeoutMs_ = 0;
     bool dtr_ = false;
     bool rts_ = false;

@@ -28,6 +28,10 @@ protected:
         ASSERT_GE(master, 0);
         ASSERT_EQ(grantpt(master), 0);
         ASSERT_EQ(unlockpt(master), 0);
+        termios raw{};
+        ASSERT_EQ(tcgetattr(master, &raw), 0);
+        cfmakeraw(&raw);
+        ASSERT_EQ(tcsetattr(master, TCSANOW, &raw), 0);
         fs::create_symlink(ptsname(master), folder / "COM7");
         setenv("COM_PORT_DIR", folder.c_str(), 1);
     }
@@ -102,7 +106,10 @@ TEST(TermiosFlags, ParityAndSizeBecomeTheirFlags) {
 TEST_F(TermiosPortTest, BaudAndFlowControlRoundTrip) {
     auto port = platform::openSerialPort(7);
     ASSERT_NE(port, nullptr);
-    const LineSettings cases[] = {{.baud = 57600}, {.baud = 1200, .xonXoff = true},
+    // Parity does not reach a pseudo-terminal, but a setting that asks for it is still taken.
+    const LineSettings cases[] = {{.baud = 57600, .parity = Parity::Mark},
+                                  {.baud = 57600, .parity = Parity::Space},
+                                  {.baud = 1200, .dataBits = 7, .parity = Parity::Even, .xonXoff = true},
                                   {.baud = 38400, .dtr = false}};
     for (const auto& wanted : cases) {
         ASSERT_TRUE(port->apply(wanted)) << wanted.baud;

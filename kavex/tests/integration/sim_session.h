@@ -1,0 +1,44 @@
+// A simulated device on a pseudo-terminal reached as COM<port> through COM_PORT_DIR, for tests
+// of the real libkavex.so: one factory per connection mode puts terminals behind the transport
+// that mode talks to.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/line_driver.h"
+#include "sim/pty_link.h"
+#include "sim/selvo_bus.h"
+#include "sim/terminal.h"
+
+namespace kavex_test {
+
+constexpr int kPort = 7;
+
+struct SimDevice {
+    std::shared_ptr<sim::LineDevice> device;
+    std::shared_ptr<sim::Terminal> terminal;  // the terminal the test selects
+    std::shared_ptr<sim::SelvoBus> bus;       // set for the Selvo modes
+    std::shared_ptr<sim::LineDriver> driver;  // set for mode 2
+};
+
+// The device for `mode` with `config` as the selected terminal, at `number` on a bus, behind a
+// line driver or behind a relay (the relay itself is a plain terminal of the default model).
+SimDevice makeDevice(int mode, int number, const sim::TerminalConfig& config);
+
+// A temporary COM_PORT_DIR with one device linked as COM<kPort>, running until destruction.
+class SimSession {
+public:
+    explicit SimSession(SimDevice device);
+    ~SimSession();
+
+    SimDevice& device() { return device_; }
+
+private:
+    std::string folder_;
+    SimDevice device_;
+    std::unique_ptr<sim::PtyLink> link_;
+};
+
+}  // namespace kavex_test
