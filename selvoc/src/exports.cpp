@@ -1,4 +1,5 @@
-// The C interface: every export checks its arguments in the layer below and lets nothing escape.
+// The C interface: every export checks its arguments in the layer below and lets no exception
+// escape.
 #include "driver_state.h"
 #include "line_setup.h"
 #include "messages.h"
@@ -60,10 +61,14 @@ SELVOC_API int32_t SendMsg(int32_t address, const char* text) {
 }
 
 SELVOC_API int32_t RetryNum(void) {
-    const selvoc::DriverState& state = selvoc::driverState();
-    return state.PortOpen ? state.RetryCount : selvoc::kNoPortOpen;
+    return guarded(selvoc::kNoPortOpen, [] {
+        const selvoc::DriverState& state = selvoc::driverState();
+        return state.PortOpen ? int32_t{state.RetryCount} : selvoc::kNoPortOpen;
+    });
 }
 
-SELVOC_API int32_t GetCOMHandle(void) { return selvoc::driverState().reportedHandle; }
+SELVOC_API int32_t GetCOMHandle(void) {
+    return guarded(-1, [] { return selvoc::driverState().reportedHandle; });
+}
 
 }  // extern "C"
