@@ -4,17 +4,18 @@
 #include <vector>
 
 #include "command_line.h"
-#include "sim/pty_link.h"
+#include "sim/bus_terminal.h"
 #include "sim/selvo_bus.h"
-#include "stop_signals.h"
+#include "terminal_options.h"
 
 namespace sim::tools {
 namespace {
 
 struct BusSettings {
-    std::string folder;
-    int port = 0;
-    std::vector<int> addresses{1};
+    LinkSettings link;
+    std::vector<int> addresses;          // echoing stations
+    std::vector<int> terminalAddresses;  // simulated terminals
+    TerminalSettings terminal;
     bool radio = false;
     BusFaults faults;
 };
@@ -26,17 +27,14 @@ uint8_t parseAckByte(const std::string& text) {
 }
 
 std::vector<Option> busOptions(BusSettings& s) {
-    auto count = [](int& field, const char* what) {
-        return
-            [&field, what](const std::string& v) { field = parseInteger(v, 0, 1'000'000, what); };
-    };
-    return {
-        {"--dir", "DIR", "folder for the COM<N> link (required)",
-         [&s](const std::string& v) { s.folder = v; }},
-        {"--port", "N", "port number 1-500 (required)",
-         [&s](const std::string& v) { s.port = parseInteger(v, 1, 500, "--port"); }},
-        {"--terminals", "A,B,..", "station addresses 1-255 (default 1); each echoes what it gets",
+    std::vector<Option> bus = {
+        {"--terminals", "A,B,..",
+         "echoing stations at addresses 1-255 (default 1 when no --sim-terminals)",
          [&s](const std::string& v) { s.addresses = parseIntegerList(v, 1, 255, "--terminals"); }},
+        {"--sim-terminals", "A,B,..", "simulated terminals at addresses 1-255",
+         [&s](const std::string& v) {
+             s.terminalAddresses = parseIntegerList(v, 1, 255, "--sim-terminals");
+         }},
         {"--radio", "", "a radio modem in front of the bus (AT start-up)",
          [&s](const std::string&) { s.radio = true; }},
         {"--echo", "", "the line echoes every byte",
@@ -44,23 +42,31 @@ std::vector<Option> busOptions(BusSettings& s) {
         {"--silent", "", "no station answers",
          [&s](const std::string&) { s.faults.silent = true; }},
         {"--garbled", "N", "garble the next N answers to polls",
-         count(s.faults.garbledAnswers, "--garbled")},
+         setCount(s.faults.garbledAnswers, "--garbled")},
         {"--bad-checksums", "N", "spoil the checksum of the next N messages delivered",
-         count(s.faults.badChecksums, "--bad-checksums")},
+         setCount(s.faults.badChecksums, "--bad-checksums")},
         {"--repeat-requests", "N", "answer the next N messages \"R\"",
-         count(s.faults.repeatRequests, "--repeat-requests")},
-        {"--refusals", "N", "refuse the next N messages", count(s.faults.refusals, "--refusals")},
+         setCount(s.faults.repeatRequests, "--repeat-requests")},
+        {"--refusals", "N", "refuse the next N messages",
+         setCount(s.faults.refusals, "--refusals")},
+        {"--wrong-addresses", "N", "deliver the next N messages with the next address",
+         setCount(s.faults.wrongAddresses, "--wrong-addresses")},
         {"--ack", "P|Q|grave", "the acknowledgement byte (default P)",
          [&s](const std::string& v) { s.faults.ackByte = parseAckByte(v); }},
         {"--checksum-bit7", "", "set bit 7 of every checksum delivered",
          [&s](const std::string&) { s.faults.checksumBit7 = true; }},
     };
+    return joined({linkOptions(s.link), std::move(bus), terminalOptions(s.terminal)});
 }
 
 std::shared_ptr<LineDevice> buildBus(const BusSettings& settings) {
     auto bus = std::make_shared<SelvoBus>();
     for (const int address : settings.addresses) {
         bus->attach(static_cast<uint8_t>(address), std::make_shared<QueueStation>(true));
+    }
+    for (const int address : settings.terminalAddresses) {
+        bus->attach(static_cast<uint8_t>(address),
+                    std::make_shared<BusTerminal>(buildTerminal(settings.terminal, address)));
     }
     bus->setFaults(settings.faults);
     if (settings.radio) return std::make_shared<RadioModem>(bus);
@@ -69,15 +75,9 @@ std::shared_ptr<LineDevice> buildBus(const BusSettings& settings) {
 
 int runBus(std::span<const std::string> args) {
     BusSettings settings;
-    const std::vector<Option> options = busOptions(settings);
-    applyOptions(args, options);
-    if (settings.folder.empty() || settings.port == 0)
-        throw UsageError("--dir and --port are required");
-    PtyLink link(settings.folder, settings.port, buildBus(settings));
-    link.start();
-    announceReady(link.linkPath());
-    waitForStopSignal();
-    return 0;
+    applyOptions(args, busOptions(settings));
+    if (settings.addresses.empty() && settings.terminalAddresses.empty()) settings.addresses = {1};
+    return runOnPseudoTerminal(settings.link, buildBus(settings));
 }
 
 std::string busUsage() {

@@ -1,5 +1,5 @@
-// kavex-sim bus: a Selvo bus of echoing stations on a pseudo-terminal, optionally behind a
-// radio modem, with faults.
+// kavex-sim bus: a Selvo bus of echoing stations and simulated terminals on a pseudo-terminal,
+// optionally behind a radio modem, with faults.
 #pragma once
 
 #include "subcommand.h"

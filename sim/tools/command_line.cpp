@@ -49,6 +49,11 @@ int parseInteger(const std::string& text, int min, int max, std::string_view wha
     return value;
 }
 
+std::function<void(const std::string& value)> setCount(int& field, std::string_view what) {
+    constexpr int kMaxCount = 1'000'000;
+    return [&field, what](const std::string& v) { field = parseInteger(v, 0, kMaxCount, what); };
+}
+
 std::vector<int> parseIntegerList(const std::string& text, int min, int max,
                                   std::string_view what) {
     std::vector<int> values;

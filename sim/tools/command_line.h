@@ -30,6 +30,8 @@ std::string describeOptions(std::span<const Option> options);
 
 // A decimal integer within [min, max]; throws UsageError naming `what` otherwise.
 int parseInteger(const std::string& text, int min, int max, std::string_view what);
+// An option action that sets `field` to a count from 0 to 1,000,000.
+std::function<void(const std::string& value)> setCount(int& field, std::string_view what);
 // Comma-separated integers, each within [min, max].
 std::vector<int> parseIntegerList(const std::string& text, int min, int max, std::string_view what);
 

@@ -7,6 +7,9 @@
 
 #include "bus_command.h"
 #include "command_line.h"
+#include "line_driver_command.h"
+#include "relay_command.h"
+#include "rs232_command.h"
 #include "stop_signals.h"
 #include "subcommand.h"
 
@@ -16,7 +19,8 @@ namespace {
 constexpr int kUsageStatus = 2;
 constexpr int kFailureStatus = 1;
 
-const Subcommand* const kSubcommands[] = {&kBusCommand};
+const Subcommand* const kSubcommands[] = {&kBusCommand, &kRs232Command, &kLineDriverCommand,
+                                           &kRelayCommand};
 
 const Subcommand* findSubcommand(const std::string& name) {
     for (const Subcommand* command : kSubcommands) {

@@ -26,11 +26,11 @@ CivilSeconds hostCivilNow() {
 }
 
 CivilSeconds civilSeconds(int year, int month, int day, int hour, int minute, int second) {
-    const sys_days date = year_month_day{std::chrono::year{year},
-                                         std::chrono::month{static_cast<unsigned>(month)},
-                                         std::chrono::day{static_cast<unsigned>(day)}};
-    return int64_t{date.time_since_epoch().count()} * kSecondsPerDay + hour * 3600 +
-           minute * 60 + second;
+    const sys_days date =
+        year_month_day{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
+                       std::chrono::day{static_cast<unsigned>(day)}};
+    return int64_t{date.time_since_epoch().count()} * kSecondsPerDay + hour * 3600 + minute * 60 +
+           second;
 }
 
 CivilDateTime civilDateTime(CivilSeconds seconds) {

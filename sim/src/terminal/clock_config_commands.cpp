@@ -26,8 +26,8 @@ Answer readTime(const TerminalState& state) {
 Answer readDate(const TerminalState& state) {
     const CivilDateTime now = civilDateTime(terminalNow(state));
     char line[16];
-    std::snprintf(line, sizeof line, "@DATE %d%02d%02d%02d", now.weekday, now.year % 100,
-                  now.month, now.day);
+    std::snprintf(line, sizeof line, "@DATE %d%02d%02d%02d", now.weekday, now.year % 100, now.month,
+                  now.day);
     return reply(line);
 }
 

@@ -50,7 +50,8 @@ std::vector<std::string> directoryEntries(const TerminalState& state, const std:
     std::sort(names.begin(), names.end());
     std::vector<std::string> entries;
     for (const std::string& name : names) {
-        if (matches(pattern, name)) entries.push_back(directoryEntry(state, name, *readFile(state, name)));
+        if (matches(pattern, name))
+            entries.push_back(directoryEntry(state, name, *readFile(state, name)));
     }
     return entries;
 }
@@ -132,12 +133,14 @@ std::optional<KeyedRead> parseKeyedRead(const std::string& text) {
         const size_t blank = inner.find(' ');
         const std::string number = inner.substr(0, blank);
         if (blank != std::string::npos && allDigits(number) && number.size() < 10) {
-            return KeyedRead{.name = inner.substr(blank + 1), .fromRecord = std::stoll(number), .key = {}};
+            return KeyedRead{
+                .name = inner.substr(blank + 1), .fromRecord = std::stoll(number), .key = {}};
         }
     }
     const size_t blank = body.rfind(' ');
     if (blank == std::string::npos || blank == 0) return std::nullopt;
-    return KeyedRead{.name = body.substr(blank + 1), .fromRecord = std::nullopt, .key = body.substr(0, blank)};
+    return KeyedRead{
+        .name = body.substr(blank + 1), .fromRecord = std::nullopt, .key = body.substr(0, blank)};
 }
 
 Answer keyedRead(TerminalState& state, const std::string& text) {

@@ -36,7 +36,8 @@ Answer startFileLoad(TerminalState& state, const std::string& text) {
     const bool exists = drive.contains(request->name);
     if (exists && state.ovrid) return reply(text + " EXISTS");
     if (!request->append || !exists) drive[request->name] = {};
-    state.load = ActiveLoad{.program = false, .drive = state.drive, .name = request->name, .count = 0};
+    state.load =
+        ActiveLoad{.program = false, .drive = state.drive, .name = request->name, .count = 0};
     return reply(text);
 }
 

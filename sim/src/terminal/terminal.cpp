@@ -9,8 +9,8 @@
 namespace sim {
 namespace {
 
-constexpr std::array<CommandFamily, 4> kFamilies = {logonCommand, clockConfigCommand,
-                                                    fileCommand, loadCommand};
+constexpr std::array<CommandFamily, 4> kFamilies = {logonCommand, clockConfigCommand, fileCommand,
+                                                    loadCommand};
 constexpr const char* kDefaultParameter = "0";
 constexpr const char* kOvridModel = "Ovrid";
 
@@ -26,7 +26,9 @@ Answer dispatch(TerminalState& state, const std::string& text) {
     return refused(text);
 }
 
-bool pacesTransfers(const TerminalState& state) { return state.pacedLink && !state.ovrid; }
+bool pacesTransfers(const TerminalState& state) {
+    return state.pacedLink && !state.ovrid;
+}
 
 std::vector<std::string> nextPacedLine(TerminalState& state) {
     if (state.pacedLines.empty()) return {};

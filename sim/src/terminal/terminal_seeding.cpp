@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 constexpr int64_t kSecondsPerDay = 86'400;
 constexpr int kFirstPunchSecond = 7 * 3600;  // punches fall between 07:00 and 19:00
 constexpr int kLastPunchSecond = 19 * 3600;
-constexpr int kBadgeCount = 8;               // the staff of a generated day
+constexpr int kBadgeCount = 8;  // the staff of a generated day
 
 std::string punchLine(int secondOfDay, int direction, int badge, int address) {
     char line[48];
@@ -32,7 +32,8 @@ Records punchDay(const PunchDays& days, int64_t dayNumber) {
     std::seed_seq seeds{days.seed, static_cast<uint32_t>(dayNumber)};
     std::mt19937 random(seeds);
     const int low = std::max(0, days.minPunches);
-    const int count = std::uniform_int_distribution<int>(low, std::max(low, days.maxPunches))(random);
+    const int count =
+        std::uniform_int_distribution<int>(low, std::max(low, days.maxPunches))(random);
     std::uniform_int_distribution<int> second(kFirstPunchSecond, kLastPunchSecond - 1);
     std::uniform_int_distribution<int> badge(1, kBadgeCount);
     std::uniform_int_distribution<int> direction(0, 1);
@@ -40,7 +41,8 @@ Records punchDay(const PunchDays& days, int64_t dayNumber) {
     for (int& at : seconds) at = second(random);
     std::sort(seconds.begin(), seconds.end());
     Records lines;
-    for (int at : seconds) lines.push_back(punchLine(at, direction(random), 1000 + badge(random), days.address));
+    for (int at : seconds)
+        lines.push_back(punchLine(at, direction(random), 1000 + badge(random), days.address));
     return lines;
 }
 
@@ -92,7 +94,8 @@ std::string punchFileName(int year, int month, int day) {
 
 DriveFiles generatePunchDays(const PunchDays& days, CivilSeconds today) {
     DriveFiles files;
-    const int64_t todayNumber = today >= 0 ? today / kSecondsPerDay : (today + 1) / kSecondsPerDay - 1;
+    const int64_t todayNumber =
+        today >= 0 ? today / kSecondsPerDay : (today + 1) / kSecondsPerDay - 1;
     for (int back = 0; back < days.days; ++back) {
         const int64_t dayNumber = todayNumber - back;
         const CivilDateTime date = civilDateTime(dayNumber * kSecondsPerDay);
@@ -108,7 +111,8 @@ TerminalFiles readTerminalFolder(const std::string& folder) {
         for (const char drive : {'A', 'B', 'C'}) {
             const fs::path sub = fs::path(folder) / std::string(1, drive);
             if (!fs::is_directory(sub)) continue;
-            for (auto& [name, records] : readDriveFolder(sub)) files[drive][name] = std::move(records);
+            for (auto& [name, records] : readDriveFolder(sub))
+                files[drive][name] = std::move(records);
         }
         return files;
     } catch (const fs::filesystem_error& error) {

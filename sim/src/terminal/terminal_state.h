@@ -62,9 +62,15 @@ Answer loadRecord(TerminalState& state, const std::string& text);
 void restart(TerminalState& state);
 
 // Small helpers shared by the families.
-inline Answer reply(std::string line) { return Answer{.lines = {std::move(line)}, .transfer = {}}; }
-inline Answer refused(const std::string& text) { return reply(text + " ??"); }
-inline Answer notFound(const std::string& text) { return reply(text + " ?*"); }
+inline Answer reply(std::string line) {
+    return Answer{.lines = {std::move(line)}, .transfer = {}};
+}
+inline Answer refused(const std::string& text) {
+    return reply(text + " ??");
+}
+inline Answer notFound(const std::string& text) {
+    return reply(text + " ?*");
+}
 bool startsWith(const std::string& text, const std::string& prefix);
 bool isTerminalFileName(const std::string& name);
 bool allDigits(const std::string& text);

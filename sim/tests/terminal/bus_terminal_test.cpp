@@ -1,11 +1,11 @@
 // A terminal at an address of the Selvo bus.
 #include "sim/bus_terminal.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "sim/bus_frame_parser.h"
 #include "sim/selvo_bus.h"
@@ -19,8 +19,9 @@ using Lines = std::vector<std::string>;
 TEST(BusTerminal, EachReplyLineIsOneMessageAndTransfersAreWhole) {
     sim::BusTerminal station(std::make_shared<sim::Terminal>(fixtureConfig()));
     station.receive("@TYPE ABC");
-    EXPECT_EQ(station.queued(),
-              (Lines{"@TYPE ABC", "one", "two", "three", "\x04" "3 RECS 1204"}));
+    EXPECT_EQ(station.queued(), (Lines{"@TYPE ABC", "one", "two", "three",
+                                       "\x04"
+                                       "3 RECS 1204"}));
     EXPECT_EQ(station.pending(), "@TYPE ABC");
     EXPECT_EQ(station.pending(), "@TYPE ABC") << "the same until delivered";
     station.delivered();
@@ -46,10 +47,11 @@ TEST(BusTerminal, ANewCommandDropsWhatWasNotHandedOut) {
 // station's address first (or, with the fault, the next address).
 TEST(BusTerminal, OnTheBus) {
     sim::SelvoBus bus;
-    bus.attach(5, std::make_shared<sim::BusTerminal>(std::make_shared<sim::Terminal>(fixtureConfig())));
+    bus.attach(
+        5, std::make_shared<sim::BusTerminal>(std::make_shared<sim::Terminal>(fixtureConfig())));
     const std::string text = "@TIME";
-    const std::string message = std::string("\x05\x07") + text +
-                                static_cast<char>(sim::messageChecksum(text)) + '\0';
+    const std::string message =
+        std::string("\x05\x07") + text + static_cast<char>(sim::messageChecksum(text)) + '\0';
     const std::string poll = "\x05\x03";
     auto delivered = [](char address) {
         const std::string body = address + std::string("@TIME 081530");
@@ -57,13 +59,17 @@ TEST(BusTerminal, OnTheBus) {
     };
     EXPECT_EQ(feed(bus, message), "P");
     EXPECT_EQ(feed(bus, poll), delivered('\x05'));
-    feed(bus, "\x05" "a");
+    feed(bus,
+         "\x05"
+         "a");
     EXPECT_EQ(feed(bus, poll), "P");
 
     bus.setFaults({.wrongAddresses = 1});
     feed(bus, message);
     EXPECT_EQ(feed(bus, poll), delivered('\x06'));
-    feed(bus, "\x05" "a");
+    feed(bus,
+         "\x05"
+         "a");
     feed(bus, message);
     EXPECT_EQ(feed(bus, poll), delivered('\x05'));
 }

@@ -2,12 +2,12 @@
 // number, and its faults.
 #include "sim/line_driver.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "terminal_fixture.h"
 
@@ -32,7 +32,8 @@ TEST_F(LineDriverTest, SetupTextsAreTakenSilently) {
     sim::LineDriver& line = driver(sim::TimeStamp::None);
     EXPECT_EQ(feed(line, kSetup), "");
     EXPECT_EQ(feed(line, "<<\r\x13"), "") << "no stamp, no TIME ON line";
-    EXPECT_EQ(line.setupTexts(), (std::vector<std::string>{"&", "*0", "@011", ">PS255", ">b", "<<"}));
+    EXPECT_EQ(line.setupTexts(),
+              (std::vector<std::string>{"&", "*0", "@011", ">PS255", ">b", "<<"}));
     EXPECT_FALSE(line.stamping());
 }
 
@@ -63,7 +64,8 @@ TEST_F(LineDriverTest, RoutesByNumberAndSendsTransfersWhole) {
     EXPECT_EQ(feed(line, ">PS005\r"), "");
     EXPECT_EQ(line.switchedTo(), 5);
     EXPECT_EQ(feed(line, "005@TYPE ABC\r"),
-              "005@TYPE ABC\r005one\r005two\r005three\r005\x04" "3 RECS 1204\r");
+              "005@TYPE ABC\r005one\r005two\r005three\r005\x04"
+              "3 RECS 1204\r");
     EXPECT_EQ(feed(line, "009@TIME\r"), "") << "nobody at 9";
     EXPECT_EQ(feed(line, "\x11>PS009\r\x13"), "");
     EXPECT_EQ(line.switchedTo(), 9);

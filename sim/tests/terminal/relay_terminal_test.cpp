@@ -1,12 +1,12 @@
 // The relaying terminal of the indirect link: routing by "LOGON nnn" and back by "LOGOFF".
 #include "sim/relay_terminal.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "sim/rs232_line.h"
 #include "terminal_fixture.h"
@@ -98,7 +98,9 @@ TEST_F(RelayTerminalTest, RoutedTransfersArePacedOnTheLineByTheirOwnModel) {
     EXPECT_EQ(feed(line, "@TYPE ABC\r"), "@TYPE ABC\r");
     EXPECT_EQ(feed(line, "\r"), "one\r");
     EXPECT_EQ(feed(line, "LOGOFF\r@PW 11111\rLOGON 007\r"), "..\r@PW 11111\rLOGON 007\r");
-    EXPECT_EQ(feed(line, "@TYPE ABC\r"), "@TYPE ABC\rone\rtwo\rthree\r\x04" "3 RECS 1204\r");
+    EXPECT_EQ(feed(line, "@TYPE ABC\r"),
+              "@TYPE ABC\rone\rtwo\rthree\r\x04"
+              "3 RECS 1204\r");
 }
 
 }  // namespace

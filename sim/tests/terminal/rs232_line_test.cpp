@@ -1,11 +1,11 @@
 // The direct RS232 line: bytes in, the exact bytes out.
 #include "sim/rs232_line.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "terminal_fixture.h"
 
@@ -25,35 +25,56 @@ struct LineCase {
 };
 
 TEST(Rs232Line, BytesInAndOut) {
-    const std::string abcEnd = "\x04" "3 RECS 1204\r";
+    const std::string abcEnd =
+        "\x04"
+        "3 RECS 1204\r";
     const std::vector<LineCase> cases = {
         {"a command and its reply", "Pello", false, {{"@TIME\r", "@TIME 081530\r"}}},
-        {"flow control bytes and line feeds are dropped", "Pello", false,
+        {"flow control bytes and line feeds are dropped",
+         "Pello",
+         false,
          {{"\x11%XI\x11\r", "Pello V3.20\r"}, {"\n@CD B\r\n", "@CD B\r"}, {"\x13\r", ""}}},
-        {"a line split over reads, two lines in one read", "Pello", false,
+        {"a line split over reads, two lines in one read",
+         "Pello",
+         false,
          {{"@TI", ""}, {"ME\r\x04\r", "@TIME 081530\r\x04\r"}}},
-        {"echo: every command repeated before its reply", "Pello", true,
+        {"echo: every command repeated before its reply",
+         "Pello",
+         true,
          {{"RING\r", "RING\rRING ??\r"}, {"@CFG 07\r", "@CFG 07\r@CFG 07 0\r"}}},
-        {"a typed read waits for a CR before each line", "Pello", false,
+        {"a typed read waits for a CR before each line",
+         "Pello",
+         false,
          {{"@TYPE ABC\r", "@TYPE ABC\r"},
           {"\r", "one\r"},
           {"\r", "two\r"},
           {"\r", "three\r"},
           {"\r", abcEnd},
           {"\r", ""}}},
-        {"the CR asking for a record is not echoed", "Pello", true,
+        {"the CR asking for a record is not echoed",
+         "Pello",
+         true,
          {{"@TYPE ABC\r", "@TYPE ABC\r@TYPE ABC\r"}, {"\r", "one\r"}}},
-        {"Ovrid sends the whole file at once", "Ovrid", false,
+        {"Ovrid sends the whole file at once",
+         "Ovrid",
+         false,
          {{"@TYPE ABC\r", "@TYPE ABC\rone\rtwo\rthree\r" + abcEnd}}},
-        {"an empty record of a load is echoed", "Pello", true,
-         {{"@LOAD NEW\r", "@LOAD NEW\r@LOAD NEW\r"}, {"\r", "\r\r"}, {"\x04\r", "\x04\r" "1\r"}}},
+        {"an empty record of a load is echoed",
+         "Pello",
+         true,
+         {{"@LOAD NEW\r", "@LOAD NEW\r@LOAD NEW\r"},
+          {"\r", "\r\r"},
+          {"\x04\r",
+           "\x04\r"
+           "1\r"}}},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.name);
         sim::TerminalConfig config = fixtureConfig();
         config.model = c.model;
         sim::Rs232Line line(std::make_shared<sim::Terminal>(config), c.echo);
-        for (const Exchange& exchange : c.exchanges) EXPECT_EQ(feed(line, exchange.in), exchange.out);
+        for (const Exchange& exchange : c.exchanges)
+            EXPECT_EQ(feed(line, exchange.in), exchange.out);
     }
 }
 

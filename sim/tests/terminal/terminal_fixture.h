@@ -23,7 +23,9 @@ inline sim::TerminalConfig fixtureConfig() {
 }
 
 // The end line of a transfer.
-inline std::string endLine(const std::string& rest) { return "\x04" + rest; }
+inline std::string endLine(const std::string& rest) {
+    return "\x04" + rest;
+}
 
 // Hands the bytes to the device in one read and gives back what it answers.
 inline std::string feed(sim::LineDevice& device, const std::string& bytes) {

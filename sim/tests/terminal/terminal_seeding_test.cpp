@@ -1,9 +1,9 @@
 // The files a terminal starts with: generated punch days and folders of files.
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
 
 #include "../temporary_folder.h"
 #include "terminal_fixture.h"
@@ -28,7 +28,8 @@ TEST(PunchDays, OneFilePerDayEndingToday) {
 
 // Each line cuts by the default layout: time 0-5, direction 6, badge 7-14, address 15-16.
 TEST(PunchDays, LinesFollowThePunchLayout) {
-    const sim::PunchDays days{.days = 20, .seed = 11, .minPunches = 3, .maxPunches = 9, .address = 42};
+    const sim::PunchDays days{
+        .days = 20, .seed = 11, .minPunches = 3, .maxPunches = 9, .address = 42};
     for (const auto& [name, lines] : sim::generatePunchDays(days, kFixedNow)) {
         SCOPED_TRACE(name);
         EXPECT_GE(lines.size(), 3u);
@@ -92,7 +93,8 @@ TEST_F(TerminalFolder, EachFileIsATerminalFileAndEachLineARecord) {
     write("X/IGNORED", "z\n");
     const sim::TerminalFiles files = sim::readTerminalFolder(folder_.path().string());
     const sim::Records ab = {"a", "b"};
-    for (const char* name : {"CRLF", "LF", "CR", "LASTLINE"}) EXPECT_EQ(files.at('A').at(name), ab) << name;
+    for (const char* name : {"CRLF", "LF", "CR", "LASTLINE"})
+        EXPECT_EQ(files.at('A').at(name), ab) << name;
     EXPECT_EQ(files.at('A').at("BLANKS"), (sim::Records{"a", "", "b"}));
     EXPECT_EQ(files.at('A').at("EMPTY"), sim::Records{});
     EXPECT_EQ(files.at('B').at("ONB"), sim::Records{"x"});
@@ -103,7 +105,8 @@ TEST_F(TerminalFolder, EachFileIsATerminalFileAndEachLineARecord) {
 TEST_F(TerminalFolder, RefusesNamesNoTerminalCanHoldAndMissingFolders) {
     write("NINECHARS", "a\n");
     EXPECT_THROW(sim::readTerminalFolder(folder_.path().string()), std::runtime_error);
-    EXPECT_THROW(sim::readTerminalFolder((folder_.path() / "missing").string()), std::runtime_error);
+    EXPECT_THROW(sim::readTerminalFolder((folder_.path() / "missing").string()),
+                 std::runtime_error);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Transfers: pacing by lone CRs on RS232 lines, and the faults that spoil them.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "terminal_fixture.h"
 
@@ -34,8 +34,8 @@ TEST(TerminalTransfer, PacedLinkSendsOneLinePerCarriageReturn) {
     sim::Terminal terminal(fixtureConfig());
     terminal.setCarriageReturnPacing(true);
     EXPECT_EQ(terminal.command("@TYPE ABC"), Lines{"@TYPE ABC"});
-    for (const std::string& expected : {std::string("one"), std::string("two"),
-                                        std::string("three"), kAbcEnd}) {
+    for (const std::string& expected :
+         {std::string("one"), std::string("two"), std::string("three"), kAbcEnd}) {
         ASSERT_TRUE(terminal.awaitsCarriageReturn());
         EXPECT_EQ(terminal.command(""), Lines{expected});
     }
@@ -54,9 +54,13 @@ TEST(TerminalTransfer, PacingByCommandAndModel) {
     const std::vector<Case> cases = {
         {"Pello", "@TYPE ABC", {"@TYPE ABC"}, {"@TYPE ABC", "one", "two", "three", kAbcEnd}},
         {"Pello", "@DBL 2 ABC D", {keyed[0]}, keyed},
-        {"Ovrid", "@TYPE ABC", {"@TYPE ABC", "one", "two", "three", kAbcEnd},
+        {"Ovrid",
+         "@TYPE ABC",
+         {"@TYPE ABC", "one", "two", "three", kAbcEnd},
          {"@TYPE ABC", "one", "two", "three", kAbcEnd}},
-        {"Pello", "@DIR PRE", {"@DIR PRE", "PRE51230 19", "PRE51231 38", endLine("2")},
+        {"Pello",
+         "@DIR PRE",
+         {"@DIR PRE", "PRE51230 19", "PRE51231 38", endLine("2")},
          {"@DIR PRE", "PRE51230 19", "PRE51231 38", endLine("2")}},
         {"Pello", "@TYPE NOPE", {"@TYPE NOPE ?*"}, {"@TYPE NOPE ?*"}},
     };
@@ -98,7 +102,7 @@ TEST(TerminalTransfer, BrokenLineStopsTheNextTransfer) {
         {0, "@TYPE ABC", {"@TYPE ABC"}},
         {2, "@TYPE ABC", {"@TYPE ABC", "one", "two"}},
         {3, "@TYPE ABC", {"@TYPE ABC", "one", "two", "three"}},  // no end line
-        {1, "@DBL 1 ABC D", {"@DBL 1 ABC D one"}},                // the reply holds record 1
+        {1, "@DBL 1 ABC D", {"@DBL 1 ABC D one"}},               // the reply holds record 1
         {2, "@DBL 1 ABC D", {"@DBL 1 ABC D one", "two"}},
     };
     for (const Case& c : cases) {
@@ -134,7 +138,10 @@ TEST(TerminalTransfer, WrongChecksumAndCountInEndLines) {
         {"count", {.wrongCounts = 1}, "@TYPE ABC", endLine("4 RECS 1204"), kAbcEnd},
         {"listing count", {.wrongCounts = 1}, "@DIR PRE", endLine("3"), endLine("2")},
         {"posted listing count", {.wrongCounts = 1}, "DIR PRE", endLine("3"), endLine("2")},
-        {"keyed read checksum", {.wrongChecksums = 1}, "@DBL 3 ABC D", endLine("1 RECS 1"),
+        {"keyed read checksum",
+         {.wrongChecksums = 1},
+         "@DBL 3 ABC D",
+         endLine("1 RECS 1"),
          endLine("1 RECS 0")},
     };
     for (const Case& c : cases) {
