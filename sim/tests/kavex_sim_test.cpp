@@ -9,10 +9,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "serial_client.h"
+#include "sim/bus_frame_parser.h"
 #include "temporary_folder.h"
 
 extern char** environ;
@@ -107,6 +109,73 @@ TEST_F(KavexSimTest, RadioBusTakesTheStartUpThenFrames) {
     EXPECT_EQ(exitStatus(run), 0);
 }
 
+// Each subcommand with simulated terminals: the exact answer to a first exchange on its link.
+TEST_F(KavexSimTest, TerminalsAnswerOnEveryKindOfLine) {
+    const fs::path seed = folder / "seed";
+    fs::create_directories(seed);
+    std::ofstream(seed / "ABC") << "x\n";
+    auto busMessage = [](char address, const std::string& text, uint8_t checksum) {
+        return std::string(1, address) + '\x07' + text + static_cast<char>(checksum) + '\0';
+    };
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::pair<std::string, std::string>> exchanges;  // written, then read
+    };
+    const std::vector<Case> cases = {
+        {{"rs232", "--echo", "--model", "Kestrum"}, {{"%XI\r", "%XI\rKestrum V3.20\r"}}},
+        {{"rs232", "--files", seed.string()},
+         {{"@TYPE ABC\r", "@TYPE ABC\r"},
+          {"\r", "x\r"},
+          {"\r",
+           "\x04"
+           "1 RECS 120\r"}}},
+        {{"linedriver", "--terminals", "3,8", "--stamp", "6"},
+         {{"&\r>PS008\r008%XI\r", "008Pello V3.20\r"}}},
+        {{"relay", "--terminals", "4", "--model-of", "4=Ovrid", "--password", "9"},
+         {{"@PW 9\rLOGON 004\r", "@PW 9\rLOGON 004\r"}, {"%XI\r", "..\r"}}},
+        {{"bus", "--sim-terminals", "6", "--wrong-counts", "1"},
+         {{busMessage('\x06', "@DIR Z", sim::messageChecksum("@DIR Z")), "P"},
+          {"\x06\x03", "T\x06@DIR Z" +
+                           std::string(1, static_cast<char>(sim::messageChecksum("\x06@DIR Z"))) +
+                           '\0'},
+          {"\x06"
+           "a\x06\x03",
+           "T\x06\x04"
+           "1" +
+               std::string(1, static_cast<char>(sim::messageChecksum("\x06\x04"
+                                                                     "1"))) +
+               '\0'}}},
+    };
+    int port = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::vector<std::string> args = c.args;
+        ++port;
+        args.insert(args.end(), {"--dir", folder.string(), "--port", std::to_string(port)});
+        SimProcess run = start(args);
+        ASSERT_GT(run.pid, 0);
+        const std::string link = (folder / ("COM" + std::to_string(port))).string();
+        ASSERT_EQ(firstLine(run), "ready " + link + "\n");
+        SerialClient line(link);
+        ASSERT_TRUE(line.isOpen());
+        for (const auto& [written, answer] : c.exchanges) {
+            line.write(written);
+            EXPECT_EQ(line.read(answer.size()), answer) << testing::PrintToString(written);
+        }
+        line.close();
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(exitStatus(run), 0);
+    }
+}
+
+TEST_F(KavexSimTest, TerminalSetUpThatCannotBeMadeFails) {
+    SimProcess run = start({"rs232", "--dir", folder.string(), "--port", "3", "--files",
+                            (folder / "missing").string()});
+    ASSERT_GT(run.pid, 0);
+    EXPECT_EQ(firstLine(run), "");
+    EXPECT_EQ(exitStatus(run), 1);
+}
+
 TEST_F(KavexSimTest, BadArgumentsAreRefusedWithUsageStatus) {
     const std::vector<std::vector<std::string>> cases = {
         {},
@@ -118,6 +187,14 @@ TEST_F(KavexSimTest, BadArgumentsAreRefusedWithUsageStatus) {
         {"bus", "--dir", folder.string(), "--port", "3", "--garbled"},
         {"bus", "--dir", folder.string(), "--port", "3", "--ack", "Z"},
         {"bus", "--dir", folder.string(), "--port", "3", "--loud"},
+        {"rs232", "--dir", folder.string(), "--port", "3", "--stamp", "6"},
+        {"rs232", "--dir", folder.string(), "--port", "3", "--param", "100=x"},
+        {"rs232", "--dir", folder.string(), "--port", "3", "--param", "7"},
+        {"rs232", "--dir", folder.string(), "--port", "3", "--drives", "AD"},
+        {"rs232", "--port", "3"},
+        {"linedriver", "--dir", folder.string(), "--port", "3", "--stamp", "7"},
+        {"linedriver", "--dir", folder.string(), "--port", "3", "--terminals", "255"},
+        {"relay", "--dir", folder.string(), "--port", "3", "--terminals", "32"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(testing::PrintToString(args));
