@@ -43,7 +43,7 @@
 //                        record, answered with its echo, until 0x04. The Ovrid model refuses
 //                        to load over an existing file ("<command> EXISTS"). "CFGS" cannot be
 //                        loaded or deleted (?? refusal): it is made from the parameters, one
-//                        record "nn value" per parameter.
+//                        record "nn value" per parameter, and is on every drive.
 //   @LOADP               starts loading the program, as @LOAD
 //   an empty line        the next line of a transfer that waits for a lone CR; a record while
 //                        loading; otherwise nothing

@@ -42,8 +42,7 @@ std::string directoryEntry(const TerminalState& state, const std::string& name,
 }
 
 std::vector<std::string> directoryEntries(const TerminalState& state, const std::string& pattern) {
-    std::vector<std::string> names;
-    if (state.drive == 'A') names.push_back(kConfigurationFile);
+    std::vector<std::string> names = {kConfigurationFile};
     if (const auto onDrive = state.files.find(state.drive); onDrive != state.files.end()) {
         for (const auto& entry : onDrive->second) names.push_back(entry.first);
     }
@@ -73,6 +72,11 @@ bool lineBreaks(TerminalState& state, int64_t sent) {
     return true;
 }
 
+Answer broken(Answer answer) {
+    answer.broken = true;
+    return answer;
+}
+
 // `head` is the reply line, carrying `recordsInHead` records (the first of a keyed read); the
 // records follow, then the end line, whose checksum covers the records after the head.
 Answer transfer(TerminalState& state, std::string head, int64_t recordsInHead,
@@ -81,11 +85,11 @@ Answer transfer(TerminalState& state, std::string head, int64_t recordsInHead,
     int64_t sent = recordsInHead;
     int checksum = 0;
     for (auto record = first; record != last; ++record, ++sent) {
-        if (lineBreaks(state, sent)) return answer;
+        if (lineBreaks(state, sent)) return broken(std::move(answer));
         answer.transfer.push_back(*record);
         checksum = (checksum + byteSum(*record)) % kChecksumModulus;
     }
-    if (lineBreaks(state, sent)) return answer;
+    if (lineBreaks(state, sent)) return broken(std::move(answer));
     answer.transfer.push_back(endLine(state, sent, checksum));
     return answer;
 }

@@ -36,7 +36,7 @@ Answer identification(const TerminalState& state) {
 void restart(TerminalState& state) {
     state.loggedOn = state.config.password.empty();
     state.load.reset();
-    state.pacedLines.clear();
+    state.paced.clear();
 }
 
 std::optional<Answer> logonCommand(TerminalState& state, const std::string& text) {

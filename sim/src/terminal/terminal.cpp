@@ -31,16 +31,17 @@ bool pacesTransfers(const TerminalState& state) {
 }
 
 std::vector<std::string> nextPacedLine(TerminalState& state) {
-    if (state.pacedLines.empty()) return {};
-    std::string line = std::move(state.pacedLines.front());
-    state.pacedLines.pop_front();
+    if (state.paced.lines.empty()) return {};
+    std::string line = std::move(state.paced.lines.front());
+    state.paced.lines.pop_front();
     return {std::move(line)};
 }
 
 // On a paced line the transfer waits for the CRs; elsewhere it follows the reply at once.
 std::vector<std::string> send(TerminalState& state, Answer answer) {
     if (pacesTransfers(state)) {
-        state.pacedLines.assign(answer.transfer.begin(), answer.transfer.end());
+        state.paced.lines.assign(answer.transfer.begin(), answer.transfer.end());
+        state.paced.broken = answer.broken;
     } else {
         answer.lines.insert(answer.lines.end(), answer.transfer.begin(), answer.transfer.end());
     }
@@ -50,7 +51,7 @@ std::vector<std::string> send(TerminalState& state, Answer answer) {
 std::vector<std::string> answer(TerminalState& state, const std::string& text) {
     if (state.load && text != "%%") return std::move(loadRecord(state, text).lines);
     if (text.empty()) return nextPacedLine(state);
-    state.pacedLines.clear();  // a new command abandons the transfer in progress
+    state.paced.clear();  // a new command abandons the transfer in progress
     return send(state, dispatch(state, text));
 }
 
@@ -88,7 +89,7 @@ std::vector<std::string> Terminal::command(const std::string& text) {
 
 bool Terminal::awaitsCarriageReturn() const {
     std::lock_guard lock(mutex_);
-    return !state_->pacedLines.empty();
+    return state_->paced.waiting();
 }
 
 void Terminal::setCarriageReturnPacing(bool paced) {

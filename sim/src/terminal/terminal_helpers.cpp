@@ -37,7 +37,7 @@ Records configurationRecords(const TerminalState& state) {
 }
 
 std::optional<Records> readFile(const TerminalState& state, const std::string& name) {
-    if (state.drive == 'A' && name == kConfigurationFile) return configurationRecords(state);
+    if (name == kConfigurationFile) return configurationRecords(state);
     const auto onDrive = state.files.find(state.drive);
     if (onDrive == state.files.end()) return std::nullopt;
     const auto found = onDrive->second.find(name);

@@ -22,6 +22,16 @@ struct ActiveLoad {
     int64_t count = 0;
 };
 
+// The rest of a transfer on a paced line. A transfer broken off by the broken-line fault keeps
+// taking the computer's CRs and answers none, as a dead line does.
+struct PacedTransfer {
+    std::deque<std::string> lines;
+    bool broken = false;
+
+    bool waiting() const { return !lines.empty() || broken; }
+    void clear() { *this = {}; }
+};
+
 struct TerminalState {
     explicit TerminalState(TerminalConfig config);
 
@@ -34,7 +44,7 @@ struct TerminalState {
     std::array<std::string, Terminal::kParameterCount> parameters;
     Records program;
     std::optional<ActiveLoad> load;
-    std::deque<std::string> pacedLines;  // rest of a transfer, one line per lone CR
+    PacedTransfer paced;
     bool pacedLink = false;
     TerminalFaults faults;
     std::deque<std::string> received;
@@ -45,6 +55,7 @@ struct TerminalState {
 struct Answer {
     std::vector<std::string> lines;
     std::vector<std::string> transfer;
+    bool broken = false;  // the transfer stops short: the line broke
 };
 
 // A family of commands answers those it knows and gives nullopt for the others.
@@ -75,7 +86,8 @@ bool startsWith(const std::string& text, const std::string& prefix);
 bool isTerminalFileName(const std::string& name);
 bool allDigits(const std::string& text);
 CivilSeconds terminalNow(const TerminalState& state);
-// The records of a file of the current drive; the configuration file is made on request.
+// The records of a file of the current drive; the configuration file, on every drive, is made
+// on request.
 std::optional<Records> readFile(const TerminalState& state, const std::string& name);
 Records configurationRecords(const TerminalState& state);
 // A count as the next end line reports it: off by one while the wrong-count fault lasts.

@@ -78,6 +78,17 @@ TEST(Rs232Line, BytesInAndOut) {
     }
 }
 
+TEST(Rs232Line, BrokenTransferLeavesTheLineSilentUntilTheNextCommand) {
+    auto terminal = std::make_shared<sim::Terminal>(fixtureConfig());
+    terminal->setFaults({.breakAfterRecords = 1});
+    sim::Rs232Line line(terminal, true);
+    EXPECT_EQ(feed(line, "@TYPE ABC\r"), "@TYPE ABC\r@TYPE ABC\r");
+    EXPECT_EQ(feed(line, "\r"), "one\r");
+    EXPECT_EQ(feed(line, "\r\r"), "") << "no record, no echo of the CRs";
+    EXPECT_EQ(feed(line, "\x04\r"), "\x04\r\x04\r");
+    EXPECT_EQ(feed(line, "\r"), "\r") << "a lone CR outside a transfer is echoed";
+}
+
 TEST(Rs232Line, EchoCanBeSwitched) {
     sim::Rs232Line line(std::make_shared<sim::Terminal>(fixtureConfig()));
     EXPECT_FALSE(line.echo());

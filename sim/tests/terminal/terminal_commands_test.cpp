@@ -130,7 +130,7 @@ TEST(TerminalCommands, ParametersAndDrives) {
         {"drives",
          [](sim::TerminalConfig& c) { c.drives = "AB"; },
          {{"@CD B", {"@CD B"}},
-          {"@DIR", {"@DIR", "BFILE    3", endLine("1")}},
+          {"@DIR", {"@DIR", "BFILE    3", "CFGS     600", endLine("2")}},
           {"@CD C", {"Drive not available"}},
           {"@CD D", {"Drive not available"}},
           {"@CDA", {"@CDA"}},
@@ -166,9 +166,9 @@ TEST(TerminalCommands, Listing) {
          nullptr,
          {{"DIR", {all[0], all[1], all[2], all[3], endLine("4")}},
           {"DIR PRE51231", {all[3], endLine("1")}}}},
-        {"the configuration file is on drive A only",
+        {"the configuration file is on every drive",
          nullptr,
-         {{"@CD B", {"@CD B"}}, {"@DIR C", {"@DIR C", endLine("0")}}}},
+         {{"@CD B", {"@CD B"}}, {"@DIR C", {"@DIR C", "CFGS     600", endLine("1")}}}},
     });
 }
 
