@@ -83,8 +83,11 @@ void SelvoBus::idle(int64_t nowNs, std::string& out) {
     for (const BusFrame& frame : frames) handle(frame, out);
 }
 
+// The computer goes on at once on an echoing line, and the probe and the first frame also meet
+// in one read when the link's thread was not scheduled during the pause after the "1"; neither
+// is ambiguous unless a station answers to "1".
 bool SelvoBus::oneWithoutGapIsProbe() const {
-    return faults_.echo && stationAt(kEchoProbe) == nullptr;
+    return stationAt(kEchoProbe) == nullptr;
 }
 
 BusStation* SelvoBus::stationAt(uint8_t address) const {

@@ -45,8 +45,9 @@ public:
     static constexpr size_t kMaxBody = 255;
 
     // Takes one byte and appends the frames it completes. `oneWithoutGapIsProbe` says that a
-    // "1" followed at once by a frame code is still the probe: so it is on a line that echoes
-    // (the computer goes on as soon as the echo is back) when no station has the address "1".
+    // "1" followed at once by a frame code is still the probe: so it is when no station has the
+    // address "1", since the pause after the probe may not show (an echoing line, or a link that
+    // read the probe and the first frame together).
     void feed(uint8_t byte, int64_t nowNs, bool oneWithoutGapIsProbe,
               std::vector<BusFrame>& frames);
     // The line has been quiet until nowNs: a lone "1" that has waited long enough is the probe.
