@@ -89,10 +89,10 @@ Answer changeDrive(TerminalState& state, const std::string& text) {
 std::optional<Answer> clockConfigCommand(TerminalState& state, const std::string& text) {
     if (text == "@TIME") return readTime(state);
     if (text == "@DATE") return readDate(state);
-    if (startsWith(text, "@TIME ")) return setTime(state, text);
-    if (startsWith(text, "@DATE ")) return setDate(state, text);
-    if (startsWith(text, "@CFG ")) return parameterCommand(state, text);
-    if (startsWith(text, "@CD")) return changeDrive(state, text);
+    if (text.starts_with("@TIME ")) return setTime(state, text);
+    if (text.starts_with("@DATE ")) return setDate(state, text);
+    if (text.starts_with("@CFG ")) return parameterCommand(state, text);
+    if (text.starts_with("@CD")) return changeDrive(state, text);
     return std::nullopt;
 }
 

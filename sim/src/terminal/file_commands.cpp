@@ -147,21 +147,23 @@ std::optional<KeyedRead> parseKeyedRead(const std::string& text) {
         .name = body.substr(blank + 1), .fromRecord = std::nullopt, .key = body.substr(0, blank)};
 }
 
+// The record the reply carries: number n (from 1), or the first that begins with the key.
+Records::const_iterator firstRequested(const KeyedRead& request, const Records& records) {
+    if (!request.fromRecord) {
+        return std::find_if(records.begin(), records.end(), [&](const std::string& record) {
+            return record.starts_with(request.key);
+        });
+    }
+    if (*request.fromRecord > static_cast<int64_t>(records.size())) return records.end();
+    return records.begin() + (*request.fromRecord - 1);
+}
+
 Answer keyedRead(TerminalState& state, const std::string& text) {
     const std::optional<KeyedRead> request = parseKeyedRead(text);
     if (!request || (request->fromRecord && *request->fromRecord < 1)) return refused(text);
     const std::optional<Records> records = readFile(state, request->name);
     if (!records) return notFound(text);
-    auto first = records->end();
-    if (request->fromRecord) {
-        if (*request->fromRecord <= static_cast<int64_t>(records->size())) {
-            first = records->begin() + (*request->fromRecord - 1);
-        }
-    } else {
-        first = std::find_if(records->begin(), records->end(), [&](const std::string& record) {
-            return startsWith(record, request->key);
-        });
-    }
+    const auto first = firstRequested(*request, *records);
     if (first == records->end()) return notFound(text);
     return transfer(state, text + " " + *first, 1, first + 1, records->end());
 }
@@ -178,11 +180,11 @@ Answer deleteFile(TerminalState& state, const std::string& text) {
 
 std::optional<Answer> fileCommand(TerminalState& state, const std::string& text) {
     if (text == "@DIR") return listing(state, text, "");
-    if (startsWith(text, "@DIR ")) return listing(state, text, text.substr(5));
-    if (text == "DIR" || startsWith(text, "DIR ")) return postedListing(state, text);
-    if (startsWith(text, "@TYPE ")) return typeFile(state, text);
-    if (startsWith(text, "@DBL ")) return keyedRead(state, text);
-    if (startsWith(text, "@DEL ")) return deleteFile(state, text);
+    if (text.starts_with("@DIR ")) return listing(state, text, text.substr(5));
+    if (text == "DIR" || text.starts_with("DIR ")) return postedListing(state, text);
+    if (text.starts_with("@TYPE ")) return typeFile(state, text);
+    if (text.starts_with("@DBL ")) return keyedRead(state, text);
+    if (text.starts_with("@DEL ")) return deleteFile(state, text);
     return std::nullopt;
 }
 

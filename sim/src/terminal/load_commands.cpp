@@ -18,7 +18,7 @@ std::optional<LoadRequest> parseLoad(const std::string& body) {
     if (!isTerminalFileName(request.name)) return std::nullopt;
     if (blank == std::string::npos) return request;
     std::string option = body.substr(blank + 1);
-    if (startsWith(option, "P")) {
+    if (option.starts_with("P")) {
         request.append = true;
         option.erase(0, 1);
         if (option.empty()) return request;
@@ -51,7 +51,7 @@ Answer startProgramLoad(TerminalState& state, const std::string& text) {
 
 std::optional<Answer> loadCommand(TerminalState& state, const std::string& text) {
     if (text == "@LOADP") return startProgramLoad(state, text);
-    if (startsWith(text, "@LOAD ")) return startFileLoad(state, text);
+    if (text.starts_with("@LOAD ")) return startFileLoad(state, text);
     return std::nullopt;
 }
 

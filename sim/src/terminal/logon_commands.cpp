@@ -42,7 +42,7 @@ void restart(TerminalState& state) {
 std::optional<Answer> logonCommand(TerminalState& state, const std::string& text) {
     if (text == std::string(1, kEot)) return reply(std::string(1, kEot));
     if (text == "LOGOFF") return logOff(state);
-    if (startsWith(text, kPasswordCommand)) return password(state, text);
+    if (text.starts_with(kPasswordCommand)) return password(state, text);
     if (text == "%XI") return identification(state);
     if (text == "%%") {
         restart(state);

@@ -5,10 +5,6 @@
 
 namespace sim {
 
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 bool isTerminalFileName(const std::string& name) {
     if (name.empty() || name.size() > 8) return false;
     return std::all_of(name.begin(), name.end(), [](char c) {

@@ -82,7 +82,6 @@ inline Answer refused(const std::string& text) {
 inline Answer notFound(const std::string& text) {
     return reply(text + " ?*");
 }
-bool startsWith(const std::string& text, const std::string& prefix);
 bool isTerminalFileName(const std::string& name);
 bool allDigits(const std::string& text);
 CivilSeconds terminalNow(const TerminalState& state);
