@@ -1,0 +1,109 @@
+// A C program on the installed-style library against kavex-sim, in every serial mode: the
+// program opens the device, logs on, sends a command and prints the reply.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ModeRun {
+    const char* name;
+    std::vector<std::string> sim;  // kavex-sim subcommand and its options
+    int mode;
+    int baud;
+    int format;
+    int terminal;
+};
+
+const ModeRun kRuns[] = {
+    {"Selvo0", {"bus", "--sim-terminals", "12"}, 0, 0, -1, 12},
+    {"Selvo1", {"bus", "--sim-terminals", "12"}, 1, 57600, 0, 12},
+    {"Selvo2", {"bus", "--sim-terminals", "3"}, 5, 38400, 0, 3},
+    {"SelvoRadio", {"bus", "--radio", "--sim-terminals", "12"}, 8, 19200, 0, 12},
+    {"LineDriver", {"linedriver", "--terminals", "5", "--stamp", "6"}, 2, 9600, 0, 5},
+    {"Direct", {"rs232"}, 3, 9600, 0, 0},
+    {"DirectEchoing", {"rs232", "--echo"}, 3, 19200, 1, 0},
+    {"Relayed", {"relay", "--terminals", "7"}, 4, 9600, 0, 7},
+};
+
+// kavex-sim running on COM<port> in a folder of its own, until destruction.
+class SimProcess {
+public:
+    SimProcess(std::vector<std::string> args, const std::string& folder, int port) {
+        args.insert(args.end(), {"--dir", folder, "--port", std::to_string(port), "--param", "5=HELLO"});
+        int out[2];
+        if (pipe(out) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            std::vector<char*> argv{const_cast<char*>(KAVEX_SIM)};
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(KAVEX_SIM, argv.data());
+            _exit(127);
+        }
+        close(out[1]);
+        ready_ = fdopen(out[0], "r");
+        char line[256] = {};
+        readyLine_ = ready_ != nullptr && fgets(line, sizeof line, ready_) != nullptr ? line : "";
+    }
+    ~SimProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (ready_ != nullptr) fclose(ready_);
+    }
+    const std::string& readyLine() const { return readyLine_; }
+
+private:
+    pid_t pid_ = -1;
+    FILE* ready_ = nullptr;
+    std::string readyLine_;
+};
+
+std::string runProgram(const std::string& command, int& status) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    std::array<char, 256> buffer{};
+    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
+    status = pclose(pipe);
+    return output;
+}
+
+class CProgram : public ::testing::TestWithParam<ModeRun> {};
+
+TEST_P(CProgram, OpensLogsOnAndReadsAReply) {
+    const ModeRun& run = GetParam();
+    char pattern[] = "/tmp/kavex-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    {
+        SimProcess sim(run.sim, folder, 4);
+        ASSERT_EQ(sim.readyLine(), "ready " + folder + "/COM4\n");
+        const std::string command = "COM_PORT_DIR=" + folder + " " + KAVEX_SESSION + " 4 " +
+                                    std::to_string(run.mode) + " " + std::to_string(run.baud) +
+                                    " " + std::to_string(run.format) + " " +
+                                    std::to_string(run.terminal) + " '@CFG 05' 2>&1";
+        int status = -1;
+        const std::string output = runProgram(command, status);
+        EXPECT_EQ(status, 0) << output;
+        EXPECT_EQ(output, "@CFG 05 HELLO\n");
+    }
+    std::filesystem::remove_all(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kavex, CProgram, ::testing::ValuesIn(kRuns),
+                         [](const auto& mode) { return std::string(mode.param.name); });
+
+}  // namespace
