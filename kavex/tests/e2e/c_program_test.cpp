@@ -103,6 +103,23 @@ TEST_P(CProgram, OpensLogsOnAndReadsAReply) {
     std::filesystem::remove_all(folder);
 }
 
+// A copy of libkavex.so alone in a folder, found first by the loader, finds no libselvoc.so
+// beside it nor on the loader's path: the Selvo modes report error 10.
+TEST(CProgramWithoutDriver, SelvoModesReportTheMissingDriver) {
+    char pattern[] = "/tmp/kavex-alone-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path folder = pattern;
+    const std::filesystem::path library = KAVEX_LIBRARY_FILE;
+    std::filesystem::copy_file(library, folder / KAVEX_LIBRARY_SONAME);
+    int status = -1;
+    const std::string output = runProgram("LD_LIBRARY_PATH=" + folder.string() + " " +
+                                              KAVEX_SESSION + " 1 0 0 0 1 X 2>&1",
+                                          status);
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(output, "InitCOMM failed: 10 SELVO dll not found: <>\n");
+    std::filesystem::remove_all(folder);
+}
+
 INSTANTIATE_TEST_SUITE_P(Kavex, CProgram, ::testing::ValuesIn(kRuns),
                          [](const auto& mode) { return std::string(mode.param.name); });
 

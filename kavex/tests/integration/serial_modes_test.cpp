@@ -1,9 +1,6 @@
 // The real libkavex.so (and, in the Selvo modes, libselvoc.so) against simulated terminals over
 // pseudo-terminals, in every serial connection mode.
 #include <gtest/gtest.h>
-#include <dlfcn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -184,36 +181,6 @@ TEST(KavexVersions, BothLibrariesReportTheirFileVersion) {
     EXPECT_STREQ(text, KAVEX_EXPECTED_VERSION);
     EXPECT_EQ(GetKavexVersion(nullptr), -1);
     EXPECT_EQ(errorCode(), 3);
-}
-
-// Without libselvoc.so beside it or on the loader's path, the Selvo modes report error 10.
-TEST(KavexWithoutDriver, SelvoModesReportTheMissingDriver) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        char pattern[] = "/tmp/kavex-alone-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) _exit(90);
-        const std::string copy = std::string(pattern) + "/libkavex.so";
-        const std::string command = std::string("cp ") + KAVEX_LIBRARY_FILE + " " + copy;
-        if (system(command.c_str()) != 0) _exit(91);
-        void* alone = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (alone == nullptr) _exit(92);
-        auto init = reinterpret_cast<int32_t (*)(int32_t, int32_t, int32_t, int32_t)>(
-            dlsym(alone, "InitCOMM"));
-        auto error = reinterpret_cast<int32_t (*)(char*)>(dlsym(alone, "GetError"));
-        char text[KAVEX_ERROR_SIZE];
-        const int32_t result = init(1, 0, 0, 0);
-        const int32_t code = error(text);
-        system((std::string("rm -rf ") + pattern).c_str());
-        _exit(result == -1 && code == 10 &&
-                      std::string(text) == "SELVO dll not found: <>"
-                  ? 0
-                  : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
