@@ -103,9 +103,12 @@ std::vector<uint8_t> encipherWithKey(const std::string& text, const std::string&
 }
 
 std::string decipherWithKey(const uint8_t* payload, size_t size, const std::string& key) {
-    if (key.size() != kKeyLength) return {};
     const size_t length = payload == nullptr ? 0 : strnlen(reinterpret_cast<const char*>(payload), size);
-    if (length < 2) return {};
+    return decipherWholePayload(payload, length, key);
+}
+
+std::string decipherWholePayload(const uint8_t* payload, size_t length, const std::string& key) {
+    if (key.size() != kKeyLength || payload == nullptr || length < 2) return {};
     const size_t m = length - 2;
     const KeyStream k = keyStream(transpositionTable(payload[length - 1]), key);
     const Table p = transpositionTable(payload[length - 2]);

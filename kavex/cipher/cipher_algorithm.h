@@ -24,4 +24,8 @@ std::vector<uint8_t> encipherWithKey(const std::string& text, const std::string&
 // position belongs to the text).
 std::string decipherWithKey(const uint8_t* payload, size_t size, const std::string& key);
 
+// Deciphers a payload of exactly `length` bytes, zero bytes included: the cipher blocks and the
+// two selectors. For a receiver that knows the datagram's length, as the network box does.
+std::string decipherWholePayload(const uint8_t* payload, size_t length, const std::string& key);
+
 }  // namespace kavex

@@ -1,10 +1,11 @@
-// kavex-sim: simulated devices on pseudo-terminals, one kind per subcommand.
+// kavex-sim: simulated devices on pseudo-terminals or loopback UDP, one kind per subcommand.
 //   kavex-sim <subcommand> [options]   runs until SIGINT or SIGTERM
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "box_command.h"
 #include "bus_command.h"
 #include "command_line.h"
 #include "line_driver_command.h"
@@ -19,8 +20,8 @@ namespace {
 constexpr int kUsageStatus = 2;
 constexpr int kFailureStatus = 1;
 
-const Subcommand* const kSubcommands[] = {&kBusCommand, &kRs232Command, &kLineDriverCommand,
-                                           &kRelayCommand};
+const Subcommand* const kSubcommands[] = {&kBusCommand,   &kRs232Command, &kLineDriverCommand,
+                                           &kRelayCommand, &kBoxCommand};
 
 const Subcommand* findSubcommand(const std::string& name) {
     for (const Subcommand* command : kSubcommands) {

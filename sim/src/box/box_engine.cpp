@@ -1,0 +1,205 @@
+#include "sim/box_engine.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "box_commands.h"
+#include "box_faults.h"
+#include "box_relay.h"
+
+namespace sim {
+namespace {
+
+constexpr uint16_t kInitSequence = 0;
+
+void note(const std::string& text) { std::fprintf(stderr, "network box: %s\n", text.c_str()); }
+
+void keep(std::deque<Datagram>& log, const Datagram& datagram) {
+    if (log.size() == BoxEngine::kLogLimit) log.pop_front();
+    log.push_back(datagram);
+}
+
+}  // namespace
+
+BoxEngine::BoxEngine(BoxConfig config, BoxPort& port)
+    : config_(std::move(config)),
+      port_(port),
+      commands_(std::make_unique<BoxCommands>(config_.settings, config_.version)),
+      relay_(std::make_unique<TerminalRelay>()),
+      faults_(std::make_unique<BoxFaultInjector>()) {}
+
+BoxEngine::~BoxEngine() = default;
+
+void BoxEngine::attach(int number, std::shared_ptr<LineTerminal> terminal) {
+    std::lock_guard lock(mutex_);
+    relay_->attach(number, std::move(terminal));
+}
+
+void BoxEngine::receive(const Datagram& datagram) {
+    std::lock_guard lock(mutex_);
+    keep(received_, datagram);
+    ++counts_.received;
+    if (faults_->loseReceived()) {
+        ++counts_.lostReceived;
+        return;
+    }
+    dispatch(datagram);
+}
+
+void BoxEngine::dispatch(const Datagram& datagram) {
+    if (datagram.type == packet::kAck) {
+        relay_->acknowledged(datagram.sequence);  // sequence 0 (a flush) matches nothing
+        return;
+    }
+    if (faults_->takeRestart()) return restartLocked();
+    if (faults_->takeErrorAnswer()) return send(emptyDatagram(packet::kError, datagram.sequence));
+    if (repeatsLastHandled(datagram)) return send(emptyDatagram(packet::kAck, datagram.sequence));
+    lastHandled_ = datagram;
+    switch (plainTypeOf(datagram.type)) {
+        case packet::kData:
+            return relayData(datagram);
+        case packet::kBoxCommand:
+            return handleBoxCommand(datagram);
+        default:
+            note("refused " + describeDatagram(datagram) + ": no such packet type");
+            return send(emptyDatagram(packet::kError, datagram.sequence));
+    }
+}
+
+// The status request is answered every time: the computer asks again when it has no answer.
+bool BoxEngine::repeatsLastHandled(const Datagram& datagram) const {
+    if (!lastHandled_ || *lastHandled_ != datagram) return false;
+    const uint16_t type = plainTypeOf(datagram.type);
+    if (type == packet::kData) return true;
+    return type == packet::kBoxCommand && payloadText(datagram, config_.key) == "%";
+}
+
+void BoxEngine::relayData(const Datagram& datagram) {
+    std::vector<Datagram> answer{emptyDatagram(packet::kAck, datagram.sequence)};
+    const std::string text = payloadText(datagram, config_.key);
+    for (const std::string& reply : relay_->relay(commands_->current().serialSide, text)) {
+        const uint16_t sequence = relay_->nextSequence();
+        answer.push_back(config_.encipherData
+                             ? encipheredDatagram(packet::kData, sequence, reply, config_.key, seconds())
+                             : plainDatagram(packet::kData, sequence, reply));
+    }
+    sendAll(faults_->shapeAnswer(std::move(answer)));
+}
+
+void BoxEngine::handleBoxCommand(const Datagram& datagram) {
+    const std::string command = payloadText(datagram, config_.key);
+    const CommandOutcome outcome = commands_->handle(command);
+    switch (outcome.action) {
+        case CommandOutcome::Action::Status:
+            return send(answerDatagram(datagram.sequence, commands_->status(!faults_->notReady()),
+                                       false));
+        case CommandOutcome::Action::Echo:
+            return send(answerDatagram(datagram.sequence, command, config_.encipherAnswers));
+        case CommandOutcome::Action::Refuse:
+            note("refused box command: " + outcome.reason);
+            return send(emptyDatagram(packet::kError, datagram.sequence));
+        case CommandOutcome::Action::Apply:
+            return applyAndRestart(datagram.sequence);
+    }
+}
+
+// The acknowledgement leaves from where the computer sent "%"; an init datagram comes from the
+// restarted box, at its new address.
+void BoxEngine::applyAndRestart(uint16_t sequence) {
+    const std::string before = commands_->current().address;
+    if (!config_.initOnRestart) send(emptyDatagram(packet::kAck, sequence));
+    const std::string after = commands_->apply().address;
+    if (after != before && !port_.moveTo(after)) {
+        note("could not move to " + after + "; staying at " + before);
+        commands_->stayAt(before);
+    }
+    relay_->restart();
+    if (config_.initOnRestart) send(emptyDatagram(packet::kInit, kInitSequence));
+}
+
+void BoxEngine::restart() {
+    std::lock_guard lock(mutex_);
+    restartLocked();
+}
+
+void BoxEngine::restartLocked() {
+    commands_->forgetPending();
+    relay_->restart();
+    lastHandled_.reset();
+    send(emptyDatagram(packet::kInit, kInitSequence));
+}
+
+Datagram BoxEngine::answerDatagram(uint16_t sequence, const std::string& text,
+                                   bool encipher) const {
+    if (!encipher) return plainDatagram(packet::kBoxCommand, sequence, text);
+    return encipheredDatagram(packet::kBoxCommand, sequence, text, config_.key, seconds());
+}
+
+void BoxEngine::send(const Datagram& datagram) {
+    if (faults_->loseSent()) {
+        ++counts_.lostSent;
+        return;
+    }
+    if (plainTypeOf(datagram.type) == packet::kData) relay_->awaitAcknowledgement(datagram.sequence);
+    port_.send(datagram);
+    keep(sent_, datagram);
+    ++counts_.sent;
+}
+
+void BoxEngine::sendAll(const std::vector<Datagram>& datagrams) {
+    for (const Datagram& datagram : datagrams) send(datagram);
+}
+
+int64_t BoxEngine::seconds() const {
+    return config_.clockSeconds ? config_.clockSeconds() : static_cast<int64_t>(std::time(nullptr));
+}
+
+BoxSettings BoxEngine::settings() const {
+    std::lock_guard lock(mutex_);
+    return commands_->current();
+}
+
+BoxSettings BoxEngine::pendingSettings() const {
+    std::lock_guard lock(mutex_);
+    return commands_->pending();
+}
+
+BoxFaults BoxEngine::faults() const {
+    std::lock_guard lock(mutex_);
+    return faults_->faults();
+}
+
+void BoxEngine::setFaults(const BoxFaults& faults) {
+    std::lock_guard lock(mutex_);
+    faults_->set(faults);
+}
+
+std::vector<Datagram> BoxEngine::received() const {
+    std::lock_guard lock(mutex_);
+    return {received_.begin(), received_.end()};
+}
+
+std::vector<Datagram> BoxEngine::sent() const {
+    std::lock_guard lock(mutex_);
+    return {sent_.begin(), sent_.end()};
+}
+
+BoxCounts BoxEngine::counts() const {
+    std::lock_guard lock(mutex_);
+    return counts_;
+}
+
+std::vector<uint16_t> BoxEngine::unacknowledgedReplies() const {
+    std::lock_guard lock(mutex_);
+    const std::set<uint16_t>& waiting = relay_->unacknowledged();
+    return {waiting.begin(), waiting.end()};
+}
+
+void BoxEngine::clearLogs() {
+    std::lock_guard lock(mutex_);
+    received_.clear();
+    sent_.clear();
+    counts_ = {};
+}
+
+}  // namespace sim

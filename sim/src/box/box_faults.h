@@ -1,0 +1,34 @@
+// The faults of the box, as decisions taken one datagram at a time: each counter counts down as
+// it is used.
+#pragma once
+
+#include <vector>
+
+#include "sim/box_datagram.h"
+#include "sim/box_engine.h"
+
+namespace sim {
+
+class BoxFaultInjector {
+public:
+    const BoxFaults& faults() const { return faults_; }
+    void set(const BoxFaults& faults) { faults_ = faults; }
+
+    bool notReady() const { return faults_.notReady; }
+    // A received datagram is lost (silence counts too: nothing answers it).
+    bool loseReceived();
+    bool takeRestart();
+    bool takeErrorAnswer();
+    bool loseSent();
+    // The datagrams answering one terminal data datagram (acknowledgement first, then the
+    // replies) as they go out: replies repeated, neighbours swapped.
+    std::vector<Datagram> shapeAnswer(std::vector<Datagram> answer);
+
+private:
+    std::vector<Datagram> repeatReplies(std::vector<Datagram> answer);
+    static void swapNeighbours(std::vector<Datagram>& answer);
+
+    BoxFaults faults_;
+};
+
+}  // namespace sim
