@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "box_client.h"
+#include "cipher_algorithm.h"
 #include "serial_client.h"
 #include "sim/bus_frame_parser.h"
 #include "temporary_folder.h"
@@ -168,6 +170,41 @@ TEST_F(KavexSimTest, TerminalsAnswerOnEveryKindOfLine) {
     }
 }
 
+// A box with one terminal directly and the cipher on; a second box cannot take its port.
+TEST_F(KavexSimTest, BoxAnswersOnLoopbackUdpUntilTerminated) {
+    SimProcess run = start({"box", "--port", "0", "--serial-mode", "3", "--encipher"});
+    ASSERT_GT(run.pid, 0);
+    const std::string ready = firstLine(run);
+    const std::string prefix = "ready 127.0.0.2:";
+    ASSERT_EQ(ready.substr(0, prefix.size()), prefix);
+    const std::string port = ready.substr(prefix.size(), ready.size() - prefix.size() - 1);
+
+    simtest::BoxClient client;
+    const auto boxPort = static_cast<uint16_t>(std::stoi(port));
+    client.send(sim::plainDatagram(sim::packet::kBoxCommand, 0, "X"), "127.0.0.2", boxPort);
+    const auto status = client.receive();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->datagram,
+              sim::plainDatagram(sim::packet::kBoxCommand, 0, "V2.1 C1 A127.0.0.2 M-\r"));
+    client.send(sim::plainDatagram(sim::packet::kData, 1, "%XI\r"), "127.0.0.2", boxPort);
+    const auto ack = client.receive();
+    const auto reply = client.receive();
+    ASSERT_TRUE(ack && reply);
+    EXPECT_EQ(ack->datagram, sim::emptyDatagram(sim::packet::kAck, 1));
+    EXPECT_EQ(reply->datagram.type, sim::packet::kEncipheredData);
+    EXPECT_EQ(kavex::decipherWithKey(reply->datagram.payload.data(), reply->datagram.payload.size(),
+                                     kavex::kDefaultCipherKey),
+              "Pello V3.20\r");
+
+    SimProcess second = start({"box", "--port", port});
+    ASSERT_GT(second.pid, 0);
+    EXPECT_EQ(firstLine(second), "");
+    EXPECT_EQ(exitStatus(second), 1);
+
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(exitStatus(run), 0);
+}
+
 TEST_F(KavexSimTest, TerminalSetUpThatCannotBeMadeFails) {
     SimProcess run = start({"rs232", "--dir", folder.string(), "--port", "3", "--files",
                             (folder / "missing").string()});
@@ -195,6 +232,13 @@ TEST_F(KavexSimTest, BadArgumentsAreRefusedWithUsageStatus) {
         {"linedriver", "--dir", folder.string(), "--port", "3", "--stamp", "7"},
         {"linedriver", "--dir", folder.string(), "--port", "3", "--terminals", "255"},
         {"relay", "--dir", folder.string(), "--port", "3", "--terminals", "32"},
+        {"box", "--address", "10.0.0.1"},
+        {"box", "--address", "localhost"},
+        {"box", "--port", "65536"},
+        {"box", "--serial-mode", "2"},
+        {"box", "--terminals", "255"},
+        {"box", "--key", "0123456789ABCDE"},
+        {"box", "--lose-sent"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(testing::PrintToString(args));

@@ -20,8 +20,8 @@ namespace {
 constexpr int kUsageStatus = 2;
 constexpr int kFailureStatus = 1;
 
-const Subcommand* const kSubcommands[] = {&kBusCommand,   &kRs232Command, &kLineDriverCommand,
-                                           &kRelayCommand, &kBoxCommand};
+const Subcommand* const kSubcommands[] = {&kBusCommand, &kRs232Command, &kLineDriverCommand,
+                                          &kRelayCommand, &kBoxCommand};
 
 const Subcommand* findSubcommand(const std::string& name) {
     for (const Subcommand* command : kSubcommands) {

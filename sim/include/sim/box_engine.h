@@ -11,8 +11,9 @@
 //   A<address>     the box's address to be (a dotted address in 127.0.0.0/8); echo
 //   C<mode>        the serial side to be: "C3" an addressed multi-drop network, anything else
 //                  one terminal directly; echo
-//   %              applies the settings to be and restarts: an acknowledgement, then the move
-//                  to the new address; or, with initOnRestart, the move and an init datagram
+//   %              applies the settings to be and restarts (moving to the new address), then
+//                  answers from there: an acknowledgement, or with initOnRestart an init
+//                  datagram
 //   anything else  an error datagram, as is a bad address for M or A
 // Echoes are enciphered (type 14) when encipherAnswers is on. Acknowledgements, error and init
 // datagrams carry one zero byte; answers carry the sequence number of the datagram answered, the
@@ -67,9 +68,9 @@ struct BoxConfig {
     BoxSettings settings;
     uint16_t port = 8499;
     std::string key = kavex::kDefaultCipherKey;  // the cipher key shared with the computer
-    bool encipherData = false;             // reply lines as type 11
-    bool encipherAnswers = false;          // echoes of box commands as type 14
-    bool initOnRestart = false;            // "%" answered with an init datagram
+    bool encipherData = false;                   // reply lines as type 11
+    bool encipherAnswers = false;                // echoes of box commands as type 14
+    bool initOnRestart = false;                  // "%" answered with an init datagram
     std::string version = "2.1";
     std::function<int64_t()> clockSeconds;  // seconds since 1970 for the cipher; default: now
 };
@@ -77,16 +78,16 @@ struct BoxConfig {
 // Faults on demand. Counters count down as they are used; acknowledgements from the computer
 // are never answered, so only the received-datagram counter counts them.
 struct BoxFaults {
-    bool silent = false;      // datagrams are received and answered with nothing
-    bool notReady = false;    // the status lacks "V"
-    int loseReceived = 0;     // the next N datagrams received are lost
-    int loseSent = 0;         // the next N datagrams to send are lost
-    int repeatReplies = 0;    // the next N reply lines go out twice with one sequence number
-    int reorderAnswers = 0;   // in answer to the next N terminal data datagrams, neighbours of
-                              // acknowledgement and replies go out swapped in pairs
-    int errorAnswers = 0;     // the next N datagrams are answered with an error datagram
-    int restarts = 0;         // the next N datagrams are lost to a restart, which the box
-                              // announces with an init datagram
+    bool silent = false;     // datagrams are received and answered with nothing
+    bool notReady = false;   // the status lacks "V"
+    int loseReceived = 0;    // the next N datagrams received are lost
+    int loseSent = 0;        // the next N datagrams to send are lost
+    int repeatReplies = 0;   // the next N reply lines go out twice with one sequence number
+    int reorderAnswers = 0;  // in answer to the next N terminal data datagrams, neighbours of
+                             // acknowledgement and replies go out swapped in pairs
+    int errorAnswers = 0;    // the next N datagrams are answered with an error datagram
+    int restarts = 0;        // the next N datagrams are lost to a restart, which the box
+                             // announces with an init datagram
 
     bool operator==(const BoxFaults&) const = default;
 };

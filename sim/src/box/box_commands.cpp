@@ -11,7 +11,9 @@ CommandOutcome outcome(Action action, std::string reason = {}) {
     return {.action = action, .reason = std::move(reason)};
 }
 
-CommandOutcome refusal(std::string reason) { return outcome(Action::Refuse, std::move(reason)); }
+CommandOutcome refusal(std::string reason) {
+    return outcome(Action::Refuse, std::move(reason));
+}
 
 }  // namespace
 
@@ -58,7 +60,9 @@ const BoxSettings& BoxCommands::apply() {
     return current_;
 }
 
-void BoxCommands::forgetPending() { pending_ = current_; }
+void BoxCommands::forgetPending() {
+    pending_ = current_;
+}
 
 void BoxCommands::stayAt(const std::string& address) {
     current_.address = address;

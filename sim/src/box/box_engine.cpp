@@ -12,7 +12,9 @@ namespace {
 
 constexpr uint16_t kInitSequence = 0;
 
-void note(const std::string& text) { std::fprintf(stderr, "network box: %s\n", text.c_str()); }
+void note(const std::string& text) {
+    std::fprintf(stderr, "network box: %s\n", text.c_str());
+}
 
 void keep(std::deque<Datagram>& log, const Datagram& datagram) {
     if (log.size() == BoxEngine::kLogLimit) log.pop_front();
@@ -79,9 +81,9 @@ void BoxEngine::relayData(const Datagram& datagram) {
     const std::string text = payloadText(datagram, config_.key);
     for (const std::string& reply : relay_->relay(commands_->current().serialSide, text)) {
         const uint16_t sequence = relay_->nextSequence();
-        answer.push_back(config_.encipherData
-                             ? encipheredDatagram(packet::kData, sequence, reply, config_.key, seconds())
-                             : plainDatagram(packet::kData, sequence, reply));
+        answer.push_back(config_.encipherData ? encipheredDatagram(packet::kData, sequence, reply,
+                                                                   config_.key, seconds())
+                                              : plainDatagram(packet::kData, sequence, reply));
     }
     sendAll(faults_->shapeAnswer(std::move(answer)));
 }
@@ -91,8 +93,8 @@ void BoxEngine::handleBoxCommand(const Datagram& datagram) {
     const CommandOutcome outcome = commands_->handle(command);
     switch (outcome.action) {
         case CommandOutcome::Action::Status:
-            return send(answerDatagram(datagram.sequence, commands_->status(!faults_->notReady()),
-                                       false));
+            return send(
+                answerDatagram(datagram.sequence, commands_->status(!faults_->notReady()), false));
         case CommandOutcome::Action::Echo:
             return send(answerDatagram(datagram.sequence, command, config_.encipherAnswers));
         case CommandOutcome::Action::Refuse:
@@ -103,18 +105,18 @@ void BoxEngine::handleBoxCommand(const Datagram& datagram) {
     }
 }
 
-// The acknowledgement leaves from where the computer sent "%"; an init datagram comes from the
-// restarted box, at its new address.
+// The answer comes from the restarted box, at its new address: once the computer has it, the
+// box is there.
 void BoxEngine::applyAndRestart(uint16_t sequence) {
     const std::string before = commands_->current().address;
-    if (!config_.initOnRestart) send(emptyDatagram(packet::kAck, sequence));
     const std::string after = commands_->apply().address;
     if (after != before && !port_.moveTo(after)) {
         note("could not move to " + after + "; staying at " + before);
         commands_->stayAt(before);
     }
     relay_->restart();
-    if (config_.initOnRestart) send(emptyDatagram(packet::kInit, kInitSequence));
+    send(config_.initOnRestart ? emptyDatagram(packet::kInit, kInitSequence)
+                               : emptyDatagram(packet::kAck, sequence));
 }
 
 void BoxEngine::restart() {
@@ -140,7 +142,8 @@ void BoxEngine::send(const Datagram& datagram) {
         ++counts_.lostSent;
         return;
     }
-    if (plainTypeOf(datagram.type) == packet::kData) relay_->awaitAcknowledgement(datagram.sequence);
+    if (plainTypeOf(datagram.type) == packet::kData)
+        relay_->awaitAcknowledgement(datagram.sequence);
     port_.send(datagram);
     keep(sent_, datagram);
     ++counts_.sent;

@@ -17,11 +17,17 @@ bool BoxFaultInjector::loseReceived() {
     return faults_.silent || takeOne(faults_.loseReceived);
 }
 
-bool BoxFaultInjector::takeRestart() { return takeOne(faults_.restarts); }
+bool BoxFaultInjector::takeRestart() {
+    return takeOne(faults_.restarts);
+}
 
-bool BoxFaultInjector::takeErrorAnswer() { return takeOne(faults_.errorAnswers); }
+bool BoxFaultInjector::takeErrorAnswer() {
+    return takeOne(faults_.errorAnswers);
+}
 
-bool BoxFaultInjector::loseSent() { return takeOne(faults_.loseSent); }
+bool BoxFaultInjector::loseSent() {
+    return takeOne(faults_.loseSent);
+}
 
 std::vector<Datagram> BoxFaultInjector::shapeAnswer(std::vector<Datagram> answer) {
     answer = repeatReplies(std::move(answer));

@@ -39,7 +39,8 @@ std::vector<std::string> TerminalRelay::relayDirect(const std::string& text) {
     directLine_.feed(reinterpret_cast<const uint8_t*>(text.data()), text.size(), lines);
     std::vector<std::string> replies;
     for (const std::string& line : lines) {
-        for (const std::string& reply : terminal.command(line)) replies.push_back(reply + kCarriageReturn);
+        for (const std::string& reply : terminal.command(line))
+            replies.push_back(reply + kCarriageReturn);
     }
     return replies;
 }
@@ -54,9 +55,13 @@ uint16_t TerminalRelay::nextSequence() {
     return lastSequence_;
 }
 
-void TerminalRelay::awaitAcknowledgement(uint16_t sequence) { unacknowledged_.insert(sequence); }
+void TerminalRelay::awaitAcknowledgement(uint16_t sequence) {
+    unacknowledged_.insert(sequence);
+}
 
-void TerminalRelay::acknowledged(uint16_t sequence) { unacknowledged_.erase(sequence); }
+void TerminalRelay::acknowledged(uint16_t sequence) {
+    unacknowledged_.erase(sequence);
+}
 
 void TerminalRelay::restart() {
     lastSequence_ = 0;

@@ -17,7 +17,9 @@ std::string dottedAddress(uint32_t address) {
            std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
 }
 
-bool isLoopback(uint32_t address) { return (address >> 24) == 127; }
+bool isLoopback(uint32_t address) {
+    return (address >> 24) == 127;
+}
 
 bool isLoopbackText(const std::string& text) {
     const std::optional<uint32_t> address = parseDottedAddress(text);

@@ -72,7 +72,9 @@ NetworkBox::NetworkBox(BoxConfig config)
     engine_ = std::make_unique<BoxEngine>(std::move(config), *port_);
 }
 
-NetworkBox::~NetworkBox() { stop(); }
+NetworkBox::~NetworkBox() {
+    stop();
+}
 
 void NetworkBox::attach(int number, std::shared_ptr<LineTerminal> terminal) {
     engine_->attach(number, std::move(terminal));
@@ -88,9 +90,13 @@ void NetworkBox::stop() {
     if (thread_.joinable()) thread_.join();
 }
 
-std::string NetworkBox::address() const { return port_->address(); }
+std::string NetworkBox::address() const {
+    return port_->address();
+}
 
-uint16_t NetworkBox::port() const { return port_->port(); }
+uint16_t NetworkBox::port() const {
+    return port_->port();
+}
 
 void NetworkBox::run() {
     while (running_) {

@@ -34,12 +34,15 @@ sockaddr_in socketAddress(uint32_t address, uint16_t port) {
 
 }  // namespace
 
-std::string UdpPeer::text() const { return dottedAddress(address) + ":" + std::to_string(port); }
+std::string UdpPeer::text() const {
+    return dottedAddress(address) + ":" + std::to_string(port);
+}
 
 UdpSocket::UdpSocket(const std::string& address, uint16_t port) : address_(address) {
     const std::optional<uint32_t> parsed = parseDottedAddress(address);
     if (!parsed || !isLoopback(*parsed)) {
-        throw std::runtime_error("the box's address must be in 127.0.0.0/8, not \"" + address + "\"");
+        throw std::runtime_error("the box's address must be in 127.0.0.0/8, not \"" + address +
+                                 "\"");
     }
     fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0) fail("socket");
@@ -55,7 +58,9 @@ UdpSocket::UdpSocket(const std::string& address, uint16_t port) : address_(addre
     port_ = ntohs(where.sin_port);
 }
 
-UdpSocket::~UdpSocket() { close(); }
+UdpSocket::~UdpSocket() {
+    close();
+}
 
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), address_(std::move(other.address_)), port_(other.port_) {}
