@@ -25,7 +25,10 @@
 // into lines at each CR, each line a command to the lowest-numbered terminal. Each reply line
 // goes back as one type 3 datagram (11 with encipherData) with the box's own sequence number,
 // 1-255 and then 1 again (0 is the init datagram's): the terminal's number and the line, or the
-// line and a CR. The computer acknowledges each; the box notes which are still unacknowledged.
+// line and a CR. The computer acknowledges each as it reads it: the box keeps at most 32 reply
+// lines unacknowledged and sends the next as acknowledgements come, so that a long transfer
+// never floods the computer's socket. A new command line drops the replies of the one before
+// that have not gone out, as the terminal gives up a transfer when given something else to do.
 //
 // A datagram that repeats the one handled before (same type, sequence number and payload: the
 // computer sending again for want of an acknowledgement) is acknowledged again and not handled
@@ -50,6 +53,7 @@ namespace sim {
 
 class BoxCommands;
 class BoxFaultInjector;
+class ReplyQueue;
 class TerminalRelay;
 
 // Serial sides, numbered as the computer numbers them.
@@ -144,11 +148,13 @@ private:
     void dispatch(const Datagram& datagram);
     bool repeatsLastHandled(const Datagram& datagram) const;
     void relayData(const Datagram& datagram);
+    std::vector<Datagram> replyDatagrams(const std::vector<std::string>& texts);
     void handleBoxCommand(const Datagram& datagram);
     void applyAndRestart(uint16_t sequence);
     void restartLocked();
     Datagram answerDatagram(uint16_t sequence, const std::string& text, bool encipher) const;
     void send(const Datagram& datagram);
+    void sendOnce(const Datagram& datagram);
     void sendAll(const std::vector<Datagram>& datagrams);
     int64_t seconds() const;
 
@@ -157,6 +163,7 @@ private:
     mutable std::mutex mutex_;
     std::unique_ptr<BoxCommands> commands_;
     std::unique_ptr<TerminalRelay> relay_;
+    std::unique_ptr<ReplyQueue> replies_;
     std::unique_ptr<BoxFaultInjector> faults_;
     std::optional<Datagram> lastHandled_;
     std::deque<Datagram> received_;

@@ -6,6 +6,7 @@
 #include "box_commands.h"
 #include "box_faults.h"
 #include "box_relay.h"
+#include "reply_queue.h"
 
 namespace sim {
 namespace {
@@ -28,6 +29,7 @@ BoxEngine::BoxEngine(BoxConfig config, BoxPort& port)
       port_(port),
       commands_(std::make_unique<BoxCommands>(config_.settings, config_.version)),
       relay_(std::make_unique<TerminalRelay>()),
+      replies_(std::make_unique<ReplyQueue>()),
       faults_(std::make_unique<BoxFaultInjector>()) {}
 
 BoxEngine::~BoxEngine() = default;
@@ -50,8 +52,8 @@ void BoxEngine::receive(const Datagram& datagram) {
 
 void BoxEngine::dispatch(const Datagram& datagram) {
     if (datagram.type == packet::kAck) {
-        relay_->acknowledged(datagram.sequence);  // sequence 0 (a flush) matches nothing
-        return;
+        replies_->acknowledged(datagram.sequence);  // sequence 0 (a flush) matches nothing
+        return sendAll(replies_->sendable());
     }
     if (faults_->takeRestart()) return restartLocked();
     if (faults_->takeErrorAnswer()) return send(emptyDatagram(packet::kError, datagram.sequence));
@@ -77,15 +79,24 @@ bool BoxEngine::repeatsLastHandled(const Datagram& datagram) const {
 }
 
 void BoxEngine::relayData(const Datagram& datagram) {
+    const RelayResult relayed =
+        relay_->relay(commands_->current().serialSide, payloadText(datagram, config_.key));
+    if (relayed.carriedCommand) replies_->replace(replyDatagrams(relayed.replies));
     std::vector<Datagram> answer{emptyDatagram(packet::kAck, datagram.sequence)};
-    const std::string text = payloadText(datagram, config_.key);
-    for (const std::string& reply : relay_->relay(commands_->current().serialSide, text)) {
-        const uint16_t sequence = relay_->nextSequence();
-        answer.push_back(config_.encipherData ? encipheredDatagram(packet::kData, sequence, reply,
-                                                                   config_.key, seconds())
-                                              : plainDatagram(packet::kData, sequence, reply));
+    for (Datagram& reply : replies_->sendable()) answer.push_back(std::move(reply));
+    faults_->reorderAnswer(answer);
+    sendAll(answer);
+}
+
+std::vector<Datagram> BoxEngine::replyDatagrams(const std::vector<std::string>& texts) {
+    std::vector<Datagram> datagrams;
+    for (const std::string& text : texts) {
+        const uint16_t sequence = replies_->nextSequence();
+        datagrams.push_back(config_.encipherData ? encipheredDatagram(packet::kData, sequence, text,
+                                                                      config_.key, seconds())
+                                                 : plainDatagram(packet::kData, sequence, text));
     }
-    sendAll(faults_->shapeAnswer(std::move(answer)));
+    return datagrams;
 }
 
 void BoxEngine::handleBoxCommand(const Datagram& datagram) {
@@ -115,6 +126,7 @@ void BoxEngine::applyAndRestart(uint16_t sequence) {
         commands_->stayAt(before);
     }
     relay_->restart();
+    replies_->restart();
     send(config_.initOnRestart ? emptyDatagram(packet::kInit, kInitSequence)
                                : emptyDatagram(packet::kAck, sequence));
 }
@@ -127,6 +139,7 @@ void BoxEngine::restart() {
 void BoxEngine::restartLocked() {
     commands_->forgetPending();
     relay_->restart();
+    replies_->restart();
     lastHandled_.reset();
     send(emptyDatagram(packet::kInit, kInitSequence));
 }
@@ -138,12 +151,16 @@ Datagram BoxEngine::answerDatagram(uint16_t sequence, const std::string& text,
 }
 
 void BoxEngine::send(const Datagram& datagram) {
+    const bool repeat = plainTypeOf(datagram.type) == packet::kData && faults_->takeRepeat();
+    sendOnce(datagram);
+    if (repeat) sendOnce(datagram);
+}
+
+void BoxEngine::sendOnce(const Datagram& datagram) {
     if (faults_->loseSent()) {
         ++counts_.lostSent;
         return;
     }
-    if (plainTypeOf(datagram.type) == packet::kData)
-        relay_->awaitAcknowledgement(datagram.sequence);
     port_.send(datagram);
     keep(sent_, datagram);
     ++counts_.sent;
@@ -194,8 +211,7 @@ BoxCounts BoxEngine::counts() const {
 
 std::vector<uint16_t> BoxEngine::unacknowledgedReplies() const {
     std::lock_guard lock(mutex_);
-    const std::set<uint16_t>& waiting = relay_->unacknowledged();
-    return {waiting.begin(), waiting.end()};
+    return replies_->unacknowledged();
 }
 
 void BoxEngine::clearLogs() {

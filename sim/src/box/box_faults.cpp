@@ -29,25 +29,11 @@ bool BoxFaultInjector::loseSent() {
     return takeOne(faults_.loseSent);
 }
 
-std::vector<Datagram> BoxFaultInjector::shapeAnswer(std::vector<Datagram> answer) {
-    answer = repeatReplies(std::move(answer));
-    if (takeOne(faults_.reorderAnswers)) swapNeighbours(answer);
-    return answer;
-}
-
-std::vector<Datagram> BoxFaultInjector::repeatReplies(std::vector<Datagram> answer) {
-    std::vector<Datagram> shaped;
-    for (Datagram& datagram : answer) {
-        const bool isReply = plainTypeOf(datagram.type) == packet::kData;
-        const bool repeat = isReply && takeOne(faults_.repeatReplies);
-        shaped.push_back(datagram);
-        if (repeat) shaped.push_back(std::move(datagram));
-    }
-    return shaped;
-}
+bool BoxFaultInjector::takeRepeat() { return takeOne(faults_.repeatReplies); }
 
 // 0 1 2 3 4 -> 1 0 3 2 4
-void BoxFaultInjector::swapNeighbours(std::vector<Datagram>& answer) {
+void BoxFaultInjector::reorderAnswer(std::vector<Datagram>& answer) {
+    if (!takeOne(faults_.reorderAnswers)) return;
     for (size_t i = 0; i + 1 < answer.size(); i += 2) std::swap(answer[i], answer[i + 1]);
 }
 

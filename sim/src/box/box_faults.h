@@ -20,13 +20,10 @@ public:
     bool takeRestart();
     bool takeErrorAnswer();
     bool loseSent();
+    bool takeRepeat();
     // The datagrams answering one terminal data datagram (acknowledgement first, then the
-    // replies) as they go out: replies repeated, neighbours swapped.
-    std::vector<Datagram> shapeAnswer(std::vector<Datagram> answer);
-
-private:
-    std::vector<Datagram> repeatReplies(std::vector<Datagram> answer);
-    static void swapNeighbours(std::vector<Datagram>& answer);
+    // replies) as they go out: neighbours swapped when the fault says so.
+    void reorderAnswer(std::vector<Datagram>& answer);
 
     BoxFaults faults_;
 };

@@ -3,46 +3,47 @@
 namespace sim {
 namespace {
 
-constexpr uint16_t kLastSequence = 255;
 constexpr char kCarriageReturn = '\r';
 
 }  // namespace
 
-// The box passes whole transfers on at once: nobody on its serial side asks for each record.
+// The box passes whole transfers on: nobody on its serial side asks for each record.
 void TerminalRelay::attach(int number, std::shared_ptr<LineTerminal> terminal) {
     terminal->setCarriageReturnPacing(false);
     terminals_[number] = std::move(terminal);
 }
 
-std::vector<std::string> TerminalRelay::relay(int serialSide, const std::string& text) {
+RelayResult TerminalRelay::relay(int serialSide, const std::string& text) {
     return serialSide == kMultiDropSide ? relayAddressed(text) : relayDirect(text);
 }
 
 // The terminal's number, then one command line; each reply carries the number first.
-std::vector<std::string> TerminalRelay::relayAddressed(const std::string& text) {
+RelayResult TerminalRelay::relayAddressed(const std::string& text) {
     if (text.empty()) return {};
+    RelayResult result{.carriedCommand = true, .replies = {}};
     const auto number = static_cast<uint8_t>(text[0]);
     LineTerminal* terminal = terminalAt(number);
-    if (terminal == nullptr) return {};
-    std::vector<std::string> replies;
+    if (terminal == nullptr) return result;
     for (const std::string& line : terminal->command(text.substr(1))) {
-        replies.push_back(static_cast<char>(number) + line);
+        result.replies.push_back(static_cast<char>(number) + line);
     }
-    return replies;
+    return result;
 }
 
-// Serial line bytes for the one terminal directly on the line; each reply ends with a CR.
-std::vector<std::string> TerminalRelay::relayDirect(const std::string& text) {
-    if (terminals_.empty()) return {};
-    LineTerminal& terminal = *terminals_.begin()->second;
+// Serial line bytes for the one terminal directly on the line, the lowest-numbered; each reply
+// ends with a CR.
+RelayResult TerminalRelay::relayDirect(const std::string& text) {
     std::vector<std::string> lines;
     directLine_.feed(reinterpret_cast<const uint8_t*>(text.data()), text.size(), lines);
-    std::vector<std::string> replies;
+    RelayResult result{.carriedCommand = !lines.empty(), .replies = {}};
+    if (terminals_.empty()) return result;
+    LineTerminal& terminal = *terminals_.begin()->second;
     for (const std::string& line : lines) {
-        for (const std::string& reply : terminal.command(line))
-            replies.push_back(reply + kCarriageReturn);
+        for (const std::string& reply : terminal.command(line)) {
+            result.replies.push_back(reply + kCarriageReturn);
+        }
     }
-    return replies;
+    return result;
 }
 
 LineTerminal* TerminalRelay::terminalAt(int number) const {
@@ -50,23 +51,6 @@ LineTerminal* TerminalRelay::terminalAt(int number) const {
     return found == terminals_.end() ? nullptr : found->second.get();
 }
 
-uint16_t TerminalRelay::nextSequence() {
-    lastSequence_ = lastSequence_ == kLastSequence ? 1 : static_cast<uint16_t>(lastSequence_ + 1);
-    return lastSequence_;
-}
-
-void TerminalRelay::awaitAcknowledgement(uint16_t sequence) {
-    unacknowledged_.insert(sequence);
-}
-
-void TerminalRelay::acknowledged(uint16_t sequence) {
-    unacknowledged_.erase(sequence);
-}
-
-void TerminalRelay::restart() {
-    lastSequence_ = 0;
-    unacknowledged_.clear();
-    directLine_ = SerialLineReader();
-}
+void TerminalRelay::restart() { directLine_ = SerialLineReader(); }
 
 }  // namespace sim

@@ -56,6 +56,11 @@ public:
     bool paced = true;
 };
 
+// A text to or from terminal 1 on the multi-drop side.
+std::string at1(const std::string& text) {
+    return "\x01" + text;
+}
+
 Datagram data(uint16_t sequence, const std::string& text) {
     return sim::plainDatagram(sim::packet::kData, sequence, text);
 }
@@ -247,17 +252,11 @@ TEST_F(BoxEngineTest, EncipheredBoxCommandsAreDecipheredAndEchoedAsConfigured) {
 }
 
 TEST_F(BoxEngineTest, TerminalDataIsAcknowledgedThenRelayedByTerminalNumber) {
-    terminal7->replies["DIR"] = {"PRE51231 34",
-                                 "\x04"
-                                 "1"};
-    EXPECT_EQ(exchange(data(5,
-                            "\x07"
-                            "DIR")),
-              described({ack(5), data(1, "\x07PRE51231 34"),
-                         data(2,
-                              "\x07\x04"
-                              "1")}));
-    EXPECT_EQ(exchange(data(6, "\x01@TIME")), described({ack(6), data(3, "\x01@TIME ok")}));
+    const std::string endLine = std::string("\x04") + "1";
+    terminal7->replies["DIR"] = {"PRE51231 34", endLine};
+    EXPECT_EQ(exchange(data(5, "\x07" + std::string("DIR"))),
+              described({ack(5), data(1, "\x07PRE51231 34"), data(2, "\x07" + endLine)}));
+    EXPECT_EQ(exchange(data(6, at1("@TIME"))), described({ack(6), data(3, at1("@TIME ok"))}));
     EXPECT_EQ(exchange(data(7, "\x02@TIME")), described({ack(7)}));  // nobody at 2
     EXPECT_EQ(terminal7->commands, Strings{"DIR"});
     EXPECT_EQ(terminal1->commands, Strings{"@TIME"});
@@ -276,7 +275,7 @@ TEST_F(BoxEngineTest, DirectSideTakesSerialLinesForTheLowestNumberedTerminal) {
 
 TEST_F(BoxEngineTest, EncipheredTerminalDataIsDecipheredAndRepliesEncipheredAsConfigured) {
     config.encipherData = true;
-    const Datagram command = sim::encipheredDatagram(sim::packet::kData, 8, "\x01%XI", kKey, 77);
+    const Datagram command = sim::encipheredDatagram(sim::packet::kData, 8, at1("%XI"), kKey, 77);
     const Strings sent = exchange(command);
     ASSERT_EQ(port.sent.size(), 2u);
     EXPECT_EQ(sent[0], sim::describeDatagram(ack(8)));
@@ -284,22 +283,22 @@ TEST_F(BoxEngineTest, EncipheredTerminalDataIsDecipheredAndRepliesEncipheredAsCo
     EXPECT_EQ(reply.type, sim::packet::kEncipheredData);
     EXPECT_EQ(reply.sequence, 1);
     EXPECT_EQ(kavex::decipherWithKey(reply.payload.data(), reply.payload.size(), kKey),
-              "\x01%XI ok");
+              at1("%XI ok"));
     EXPECT_EQ(terminal1->commands, Strings{"%XI"});
 }
 
 // The computer sends a command again when its acknowledgement was lost.
 TEST_F(BoxEngineTest, RepeatedTerminalDataIsAcknowledgedAgainButRelayedOnce) {
-    EXPECT_EQ(exchange(data(5, "\x01@TIME")), described({ack(5), data(1, "\x01@TIME ok")}));
-    EXPECT_EQ(exchange(data(5, "\x01@TIME")), described({ack(5)}));
-    EXPECT_EQ(exchange(data(6, "\x01@TIME")), described({ack(6), data(2, "\x01@TIME ok")}));
+    EXPECT_EQ(exchange(data(5, at1("@TIME"))), described({ack(5), data(1, at1("@TIME ok"))}));
+    EXPECT_EQ(exchange(data(5, at1("@TIME"))), described({ack(5)}));
+    EXPECT_EQ(exchange(data(6, at1("@TIME"))), described({ack(6), data(2, at1("@TIME ok"))}));
     EXPECT_EQ(terminal1->commands, (Strings{"@TIME", "@TIME"}));
 }
 
 TEST_F(BoxEngineTest, ReplySequenceNumbersRunFrom1To255AndSkip0) {
     std::vector<uint16_t> sequences;
     for (int i = 0; i < 257; ++i) {
-        exchange(data(static_cast<uint16_t>(i % 256), "\x01" + std::to_string(i)));
+        exchange(data(static_cast<uint16_t>(i % 256), at1(std::to_string(i))));
         sequences.push_back(port.sent.back().sequence);
     }
     EXPECT_EQ(sequences.front(), 1);
@@ -309,28 +308,14 @@ TEST_F(BoxEngineTest, ReplySequenceNumbersRunFrom1To255AndSkip0) {
 }
 
 TEST_F(BoxEngineTest, RestartsStartTheReplySequenceAgain) {
-    exchange(data(1,
-                  "\x01"
-                  "A"));
-    exchange(data(2,
-                  "\x01"
-                  "B"));
+    exchange(data(1, at1("A")));
+    exchange(data(2, at1("B")));
     exchange(boxCommand(3, "%"));
-    EXPECT_EQ(exchange(data(4,
-                            "\x01"
-                            "C")),
-              described({ack(4), data(1,
-                                      "\x01"
-                                      "C ok")}));
+    EXPECT_EQ(exchange(data(4, at1("C"))), described({ack(4), data(1, at1("C ok"))}));
     port.sent.clear();
     box().restart();
     EXPECT_EQ(described(port.sent), described({init()}));
-    EXPECT_EQ(exchange(data(5,
-                            "\x01"
-                            "D")),
-              described({ack(5), data(1,
-                                      "\x01"
-                                      "D ok")}));
+    EXPECT_EQ(exchange(data(5, at1("D"))), described({ack(5), data(1, at1("D ok"))}));
 }
 
 TEST_F(BoxEngineTest, RestartOnDemandForgetsTheSettingsToBe) {
@@ -341,16 +326,54 @@ TEST_F(BoxEngineTest, RestartOnDemandForgetsTheSettingsToBe) {
     EXPECT_EQ(box().settings(), BoxSettings{});
 }
 
-TEST_F(BoxEngineTest, AcknowledgementsOfRepliesAreNotedAndNeverAnswered) {
+// The computer never acknowledges a reply it did not get: a later acknowledgement settles it.
+TEST_F(BoxEngineTest, AcknowledgementsSettleRepliesUpToTheOneNamedAndAreNeverAnswered) {
     terminal1->replies["DIR"] = {"a", "b", "c"};
-    exchange(data(1,
-                  "\x01"
-                  "DIR"));
+    exchange(data(1, at1("DIR")));
     EXPECT_EQ(box().unacknowledgedReplies(), (std::vector<uint16_t>{1, 2, 3}));
-    EXPECT_TRUE(exchange(ack(2)).empty());
     EXPECT_TRUE(exchange(ack(0)).empty());  // the flush before the status request
     EXPECT_TRUE(exchange(ack(99)).empty());
-    EXPECT_EQ(box().unacknowledgedReplies(), (std::vector<uint16_t>{1, 3}));
+    EXPECT_EQ(box().unacknowledgedReplies(), (std::vector<uint16_t>{1, 2, 3}));
+    EXPECT_TRUE(exchange(ack(2)).empty());
+    EXPECT_EQ(box().unacknowledgedReplies(), (std::vector<uint16_t>{3}));
+    EXPECT_TRUE(exchange(ack(3)).empty());
+    EXPECT_TRUE(box().unacknowledgedReplies().empty());
+}
+
+Strings numberedLines(int from, int to) {
+    Strings lines;
+    for (int i = from; i <= to; ++i) lines.push_back(std::to_string(i));
+    return lines;
+}
+
+std::vector<Datagram> numberedReplies(int from, int to) {
+    std::vector<Datagram> replies;
+    for (int i = from; i <= to; ++i) {
+        replies.push_back(data(static_cast<uint16_t>(i), at1(std::to_string(i))));
+    }
+    return replies;
+}
+
+TEST_F(BoxEngineTest, LongTransferGoesOutAsAcknowledgementsCome) {
+    terminal1->replies["@TYPE BIG"] = numberedLines(1, 40);
+    std::vector<Datagram> first{ack(5)};
+    for (Datagram& reply : numberedReplies(1, 32)) first.push_back(reply);
+    EXPECT_EQ(exchange(data(5, at1("@TYPE BIG"))), described(first));
+    EXPECT_EQ(exchange(ack(1)), described(numberedReplies(33, 33)));
+    EXPECT_EQ(exchange(ack(30)), described(numberedReplies(34, 40)));
+    EXPECT_TRUE(exchange(ack(40)).empty());
+    EXPECT_TRUE(box().unacknowledgedReplies().empty());
+}
+
+TEST_F(BoxEngineTest, NewCommandLineDropsTheRepliesStillWaiting) {
+    config.settings.serialSide = sim::kDirectSide;
+    terminal1->replies["@TYPE BIG"] = numberedLines(1, 40);
+    exchange(data(1, "@TYPE BIG\r"));
+    EXPECT_EQ(exchange(data(2, "@TI")), described({ack(2)}));  // no whole line yet
+    EXPECT_EQ(exchange(ack(1)), described({data(33, "33\r")}));
+    EXPECT_EQ(exchange(data(3, "ME\r")), described({ack(3), data(41, "@TIME ok\r")}));
+    EXPECT_EQ(box().unacknowledgedReplies(), std::vector<uint16_t>{41});
+    EXPECT_TRUE(exchange(ack(41)).empty());
 }
 
 TEST_F(BoxEngineTest, UnknownPacketTypesAreRefused) {
@@ -364,19 +387,13 @@ TEST_F(BoxEngineTest, FaultsChangeWhatIsSentAndCountDown) {
     struct Case {
         const char* name;
         BoxFaults faults;
-        Strings first;   // in answer to data(1, "\x01" "A")
-        Strings second;  // in answer to data(2, "\x01" "B")
+        Strings first;   // in answer to data(1, at1("A"))
+        Strings second;  // in answer to data(2, at1("B"))
         Strings relayed;
     };
-    const Strings answerA = described({ack(1), data(1,
-                                                    "\x01"
-                                                    "A ok")});
-    const Strings answerB = described({ack(2), data(2,
-                                                    "\x01"
-                                                    "B ok")});
-    const Strings answerBAsFirstReply = described({ack(2), data(1,
-                                                                "\x01"
-                                                                "B ok")});
+    const Strings answerA = described({ack(1), data(1, at1("A ok"))});
+    const Strings answerB = described({ack(2), data(2, at1("B ok"))});
+    const Strings answerBAsFirstReply = described({ack(2), data(1, at1("B ok"))});
     const Case cases[] = {
         {"none", {}, answerA, answerB, {"A", "B"}},
         {"silent", {.silent = true}, {}, {}, {}},
@@ -384,13 +401,7 @@ TEST_F(BoxEngineTest, FaultsChangeWhatIsSentAndCountDown) {
         {"lose sent", {.loseSent = 1}, {answerA[1]}, answerB, {"A", "B"}},
         {"repeat replies",
          {.repeatReplies = 1},
-         described({ack(1),
-                    data(1,
-                         "\x01"
-                         "A ok"),
-                    data(1,
-                         "\x01"
-                         "A ok")}),
+         described({ack(1), data(1, at1("A ok")), data(1, at1("A ok"))}),
          answerB,
          {"A", "B"}},
         {"reorder answers", {.reorderAnswers = 1}, {answerA[1], answerA[0]}, answerB, {"A", "B"}},
@@ -404,14 +415,10 @@ TEST_F(BoxEngineTest, FaultsChangeWhatIsSentAndCountDown) {
         BoxEngine engine(config, fresh);
         engine.attach(1, terminal);
         engine.setFaults(c.faults);
-        engine.receive(data(1,
-                            "\x01"
-                            "A"));
+        engine.receive(data(1, at1("A")));
         EXPECT_EQ(described(fresh.sent), c.first);
         fresh.sent.clear();
-        engine.receive(data(2,
-                            "\x01"
-                            "B"));
+        engine.receive(data(2, at1("B")));
         EXPECT_EQ(described(fresh.sent), c.second);
         EXPECT_EQ(terminal->commands, c.relayed);
         EXPECT_EQ(engine.received().size(), 2u);
@@ -424,19 +431,8 @@ TEST_F(BoxEngineTest, ReorderingSwapsNeighboursOfALongerAnswer) {
     BoxFaults faults;
     faults.reorderAnswers = 1;
     box().setFaults(faults);
-    EXPECT_EQ(exchange(data(4,
-                            "\x01"
-                            "DIR")),
-              described({data(1,
-                              "\x01"
-                              "a"),
-                         ack(4),
-                         data(3,
-                              "\x01"
-                              "c"),
-                         data(2,
-                              "\x01"
-                              "b")}));
+    EXPECT_EQ(exchange(data(4, at1("DIR"))),
+              described({data(1, at1("a")), ack(4), data(3, at1("c")), data(2, at1("b"))}));
 }
 
 TEST_F(BoxEngineTest, LogsKeepEveryDatagramAndCountTheLostOnes) {
@@ -444,21 +440,10 @@ TEST_F(BoxEngineTest, LogsKeepEveryDatagramAndCountTheLostOnes) {
     faults.loseReceived = 1;
     faults.loseSent = 1;
     box().setFaults(faults);
-    exchange(data(1,
-                  "\x01"
-                  "A"));
-    exchange(data(2,
-                  "\x01"
-                  "B"));
-    EXPECT_EQ(described(box().received()), described({data(1,
-                                                           "\x01"
-                                                           "A"),
-                                                      data(2,
-                                                           "\x01"
-                                                           "B")}));
-    EXPECT_EQ(described(box().sent()), described({data(1,
-                                                       "\x01"
-                                                       "B ok")}));
+    exchange(data(1, at1("A")));
+    exchange(data(2, at1("B")));
+    EXPECT_EQ(described(box().received()), described({data(1, at1("A")), data(2, at1("B"))}));
+    EXPECT_EQ(described(box().sent()), described({data(1, at1("B ok"))}));
     EXPECT_EQ(box().counts(),
               (sim::BoxCounts{.received = 2, .sent = 1, .lostReceived = 1, .lostSent = 1}));
     box().clearLogs();
