@@ -3,8 +3,9 @@
  *
  * Kavex talks to one time-attendance terminal at a time over one device: the Selvo bus (through
  * libselvoc.so), an RS232 line (direct, through a line driver, or relayed by a terminal), or a
- * network box over UDP. Call InitCOMM to open the device, SetTerminal to select and log on to a
- * terminal, then any command, and ExitCOMM last.
+ * network box over UDP. Call InitCOMM to open the device (for the network box then ChangeAdapter
+ * and SetIPAddress), SetTerminal to select and log on to a terminal, then any command, and
+ * ExitCOMM last.
  *
  * Conventions
  * - Every function returns 0 (or a count or handle where said) on success and a negative value on
@@ -35,6 +36,12 @@ extern "C" {
 #define KAVEX_ERROR_SIZE 256
 /* Size of the buffers GetKavexVersion and GetSelvocVersion fill. */
 #define KAVEX_VERSION_SIZE 32
+/* Size of the buffer LbxCommand fills: up to 129 characters of the box's answer and the zero. */
+#define KAVEX_LBX_ANSWER_SIZE 130
+/* Size of the buffer GetLocalIPAddress fills: a dotted IPv4 address and the zero. */
+#define KAVEX_ADDRESS_SIZE 16
+/* Size of the buffer GetAllIPAddress fills: six addresses, each followed by "|", and the zero. */
+#define KAVEX_ADDRESS_LIST_SIZE (6 * 17 + 1)
 
 /* Connection modes, the second argument of InitCOMM. */
 enum {
@@ -64,17 +71,22 @@ KAVEX_API extern int hCommId;
  *           Mode 6: 0.
  *   format  Selvo modes: -1 or 0. RS232 modes: 0 8N1, 1 7O1, 2 7E1, 3 8O1, 4 8E1. Mode 6: 0.
  * Returns on success: in the Selvo modes the result of InitSlv; in the RS232 modes 1016, 760,
- * 1000 or 744 for ports 1 to 4 and 1 for any other; in mode 6 the UDP port. -1 on failure:
+ * 1000 or 744 for ports 1 to 4 and 1 for any other; in mode 6 the UDP port, taken as an unsigned
+ * 16-bit number, which becomes both the local and the remote port. -1 on failure:
  *   1 a device is already open; 3 a bad argument; 10 libselvoc.so not found; 11-20 the line
  *   driver's start-up failed (a result r of InitSlv becomes 11 - r); 21 the speed change failed
  *   (the driver's port stays open); 22-27 the serial port could not be opened or set up.
+ *   Mode 6: 71 no socket library; 7 one of its functions missing; 72 its start-up refused and
+ *   73 it granted another version than 1.1 (GetError shows the number); the computer's own
+ *   addresses could not be listed: 6, 8, 9, 32, 33 or 34.
  * Mode 7 returns -1 with the error code left at 0. Every call, refused or not, restores the
  * default terminal password and cipher key.
  */
 KAVEX_API int32_t InitCOMM(int32_t port, int32_t mode, int32_t baud, int32_t format);
 
 /* Closes the device. 0, or -1: 2 no device, 29/30 the line driver refused, 31 the port did not
- * close (the device then stays open and the call may be repeated). */
+ * close, 98 the socket library did not stop (GetError shows the socket error number); the device
+ * then stays open and the call may be repeated. */
 KAVEX_API int32_t ExitCOMM(void);
 
 /*
@@ -111,15 +123,114 @@ KAVEX_API int32_t GetSelvocVersion(char* text);
  * bytes). A command beginning "%%" waits at least 10 s and pauses 750 ms after the reply.
  * 0, or -1: 2 no device, 3 bad command or null reply, 4 no terminal, 35 partial line, 40 no
  * reply, 41 reply from another terminal, 42 not sent / "~S", 70 line errors, 88 "~R",
- * 93 a reply longer than 127 characters.
+ * 93 a reply longer than 127 characters. Behind the network box: 77 not sent and 78 not
+ * received (GetError shows the socket error number), 79 no acknowledgement or reply within
+ * SetWinSockTimeOut's time, 96 the box sent an error datagram, 97 the socket reported closed.
  */
 KAVEX_API int32_t SendCommand(const char* command, char* reply);
-/* Sends a command without waiting for a reply. 0, or -1 (2, 3, 4, 42). */
+/* Sends a command without waiting for a reply. 0, or -1 (2, 3, 4, 42; 77, 78, 79, 96, 97 behind
+ * the network box, which must acknowledge it). */
 KAVEX_API int32_t PostCommand(const char* command);
 /* Takes a reply line that has already arrived, without waiting (KAVEX_REPLY_SIZE bytes). */
 KAVEX_API int32_t GetResponse(char* reply);
 /* Waits up to one second for a line the terminal sends (KAVEX_REPLY_SIZE bytes). */
 KAVEX_API int32_t GetMsgEx(char* text);
+
+/* ---- Network box ---------------------------------------------------------------------- */
+
+/*
+ * Selects the network box at `address`, a dotted IPv4 address in canonical form (7-15
+ * characters, no leading zeros or blanks), and opens the socket, bound to the adapter chosen
+ * with ChangeAdapter and to the local port of InitCOMM; a socket still open is closed first.
+ * Asks the box for its status, "X", up to SetWinSockTimeOut / 2 s times (at least once), 2 s
+ * each; a status answer holding "V" selects the box, on a multi-drop serial side ("C3" in the
+ * answer, terminals 1-254) or on one terminal directly (terminal 0). Deselects the terminal
+ * in every case. While EnableMeter is on, the meter callback shows the connection.
+ * 0, or -1: 2 no device, 3 bad or null address, 5 the device is not the network box,
+ * 74/75/76 the socket could not be created, bound or made non-blocking (the socket library is
+ * then stopped until ExitCOMM and InitCOMM), 77 not sent, 78 not received, 79 no answer,
+ * 96 an error datagram, 97 the socket reported closed.
+ */
+KAVEX_API int32_t SetIPAddress(const char* address);
+
+/*
+ * Sends a command (at most 127 characters) to the network box itself and copies its answer into
+ * `answer` (KAVEX_LBX_ANSWER_SIZE bytes, emptied first). "X" answers the status without its
+ * last character; "A<address>" and any command holding "C" ("C3" for a multi-drop serial side)
+ * take effect with "%", which applies the settings and restarts the box: "%" gives 0 when it is
+ * acknowledged, or with "UDP_INIT" in `answer` when the box announces its restart.
+ * "M<address>" makes that computer the box's master. Enciphered while CryptLbxCmds is on.
+ * 0, or -1: 2 the device is not the network box, 3 bad or null argument, 77, 78, 79, 96, 97 as
+ * for SetIPAddress; -1 with the error code 0 when terminal data came instead of an answer.
+ */
+KAVEX_API int32_t LbxCommand(const char* command, char* answer);
+
+/* Sends the box the command "%" three times without waiting. 0, or -1: 2 the device is not the
+ * network box, 77 not sent. */
+KAVEX_API int32_t LbxReset(void);
+
+/* Sets the UDP port of the box (0-65535) for the datagrams from now on. 0, or -1: 3 bad port,
+ * 2 no device, 5 the device is not the network box. */
+KAVEX_API int32_t SetRemoteUDPPort(int32_t port);
+
+/* Chooses the local adapter whose address (as GetAllIPAddress lists it; "0.0.0.0" binds to every
+ * address) the next SetIPAddress binds to. 0, or -1: 3 null address, 2 the device is not the
+ * network box, 101 no such adapter (the first adapter is chosen instead). */
+KAVEX_API int32_t ChangeAdapter(const char* address);
+
+/* Writes the chosen adapter's address into `address` (KAVEX_ADDRESS_SIZE bytes; empty when the
+ * computer has no address). 0, or -1: 3 null buffer, 2 the device is not the network box,
+ * 102 no valid adapter chosen. */
+KAVEX_API int32_t GetLocalIPAddress(char* address);
+
+/* Writes every adapter's address, each followed by "|", into `addresses`
+ * (KAVEX_ADDRESS_LIST_SIZE bytes): the computer's own addresses (at most five), then "0.0.0.0";
+ * empty when the computer has no address. 0, or -1: 3 null buffer, 2 the device is not the
+ * network box. */
+KAVEX_API int32_t GetAllIPAddress(char* addresses);
+
+/* ---- Progress display ----------------------------------------------------------------- */
+
+/*
+ * Kavex draws no windows: it reports its progress displays (the network box connection, file
+ * transfers) as events to one callback of the host program, called on the caller's thread
+ * while the operation runs. Every pointer in an event is valid only during the call. The
+ * callback must not call Kavex functions other than GetError, EnableMeter and SetMeterCallback.
+ */
+typedef struct KavexMeterEvent {
+    int32_t kind;       /* KAVEX_METER_... */
+    const char* text;   /* the title or status line; "" for kinds without one, never null */
+    int32_t records;    /* records so far */
+    int32_t total;      /* expected total */
+    int32_t running;    /* running total */
+    int32_t elapsedMs;  /* the connection window: milliseconds since it opened... */
+    int32_t timeoutMs;  /* ...against this full time */
+} KavexMeterEvent;
+
+enum {
+    KAVEX_METER_OPEN = 1,     /* text: title, total: expected total */
+    KAVEX_METER_PROGRESS = 2, /* records, total, running total; elapsedMs/timeoutMs for the
+                                 connection window (there total = timeoutMs and running =
+                                 elapsedMs as well) */
+    KAVEX_METER_STATUS = 3,   /* text: a status line, e.g. the box address or "Connect Socket",
+                                 "Status Request", "Data..", "OK !" */
+    KAVEX_METER_TOTAL = 4,    /* total changed ("Total bytes") */
+    KAVEX_METER_CLOSE = 5,
+    KAVEX_METER_PUMP = 6      /* file transfers: the host's turn to process its own pending
+                                 events, every fourth transferred record (counted across
+                                 transfers) once a meter has been shown; records: the count
+                                 of the transfer. Sent also while no meter is shown. */
+};
+
+typedef void (*KavexMeterCallback)(const KavexMeterEvent* event, void* context);
+
+/* Registers the callback that receives the meter's events, with `context` passed back to it;
+ * null removes it, and with no callback nothing is shown. Always 0. */
+KAVEX_API int32_t SetMeterCallback(KavexMeterCallback callback, void* context);
+
+/* Any non-zero value shows the progress displays from now on, 0 hides them. Always 0; the error
+ * code is not touched. */
+KAVEX_API int32_t EnableMeter(int32_t enable);
 
 /* ---- Cipher of the network box -------------------------------------------------------- */
 
@@ -134,7 +245,8 @@ KAVEX_API int32_t CryptLbxCmds(int32_t on);
 
 /*
  * Selects terminal `terminal` and logs on: 1-254 on the Selvo bus and through a line driver,
- * 0 on a direct line, 0-31 on a relayed line. 0 when selected and its model recognised; -2 when
+ * 0 on a direct line, 0-31 on a relayed line; behind the network box 1-254 on a multi-drop
+ * serial side and 0 on one terminal directly (see SetIPAddress). 0 when selected and its model recognised; -2 when
  * it did not answer the identification or named no known model (it stays selected); -1 on
  * failure: 2 no device, 3 bad number, 45 EOT not answered, 47 cannot talk with the terminal,
  * 80 LOGOFF not answered, 81 bad answer to LOGON, 91 no network box selected; a refused password

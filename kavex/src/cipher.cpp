@@ -21,7 +21,14 @@ std::vector<uint8_t> encipher(const std::string& text, int64_t seconds) {
     return encipherWithKey(text, cipherState().key, seconds);
 }
 
+namespace {
+std::optional<int64_t> fixedTime;
+}  // namespace
+
+void fixCipherTime(std::optional<int64_t> seconds) { fixedTime = seconds; }
+
 std::vector<uint8_t> encipher(const std::string& text) {
+    if (fixedTime) return encipher(text, *fixedTime);
     const time_t now = std::time(nullptr);
     return encipher(text, now == static_cast<time_t>(-1) ? 0 : static_cast<int64_t>(now));
 }

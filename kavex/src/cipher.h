@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,9 @@ void loadDefaultCipherKey();
 std::vector<uint8_t> encipher(const std::string& text, int64_t seconds);
 std::vector<uint8_t> encipher(const std::string& text);
 std::string decipher(const uint8_t* payload, size_t size);
+
+// Tests: encipher() draws its selectors as at `seconds` instead of the current time; nullopt
+// gives the clock back.
+void fixCipherTime(std::optional<int64_t> seconds);
 
 }  // namespace kavex

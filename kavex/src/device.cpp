@@ -8,6 +8,7 @@
 #include "kavex.h"
 #include "library_state.h"
 #include "line_driver_setup.h"
+#include "network_box_transport.h"
 #include "rs232_transport.h"
 #include "selvo_binding.h"
 #include "selvo_transport.h"
@@ -115,10 +116,13 @@ int32_t openRs232(int32_t port, int32_t mode, int32_t baud, int32_t format) {
     return resultForPort(port);
 }
 
-// The network box transport comes with its own issue; until then mode 6 finds no socket layer.
-int32_t openNetworkBox(int32_t) {
-    setError(ErrNoWinSock);
-    return -1;
+// The UDP port is taken as 16 bits, for the local and the remote port and as the result.
+int32_t openNetworkBox(int32_t port) {
+    const auto udpPort = static_cast<uint16_t>(port);
+    std::unique_ptr<NetworkBoxTransport> transport = NetworkBoxTransport::open(udpPort);
+    if (!transport) return -1;
+    markOpen(ModeNetworkBox, std::move(transport));
+    return udpPort;
 }
 
 int32_t initComm(int32_t port, int32_t mode, int32_t baud, int32_t format) {

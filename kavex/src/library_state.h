@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "kavex.h"
+
 namespace kavex {
 
 class Transport;
@@ -48,6 +50,11 @@ struct LibraryState {
     std::string terminalPassword = "70346";
     bool echoFlag = false;
     bool ovridFlag = false;
+
+    // Progress displays (meter.h): shown while meterEnabled is set and a callback is registered.
+    bool meterEnabled = false;
+    KavexMeterCallback meterCallback = nullptr;
+    void* meterContext = nullptr;
 
     // The device InitCOMM opened; empty while openMode is kNoDevice.
     std::unique_ptr<Transport> transport;

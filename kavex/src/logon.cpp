@@ -10,6 +10,7 @@
 #include "export_guard.h"
 #include "kavex.h"
 #include "library_state.h"
+#include "network_box_transport.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 #include "selvo_transport.h"
@@ -158,6 +159,29 @@ int32_t logOnIndirect(int32_t terminal) {
     return identificationResult();
 }
 
+// Mode 6: the next reply counts as new, and the box's serial side decides the numbers; 0, or
+// -1 with the error set (91 when no box was selected).
+int32_t checkTerminalBehindBox(NetworkBoxTransport& box, int32_t terminal) {
+    box.forgetLastReply();
+    switch (box.boxSerialMode()) {
+        case NetworkBoxTransport::kNoBox:
+            state().selectedTerminal = kNoTerminal;
+            setError(ErrNoLanbrick);
+            return -1;
+        case NetworkBoxTransport::kMultiDrop:
+            return terminal >= 1 ? 0 : parameterFailure();
+        default:
+            return terminal == 0 ? 0 : parameterFailure();
+    }
+}
+
+// Mode 6: EOT until the terminal answers with EOT or stops answering, then identification.
+int32_t logOnBehindBox() {
+    postCommand(kEot);
+    while (readReply(reply(), 1) == 0 && reply()[0] != '\x04') postCommand(kEot);
+    return identificationResult();
+}
+
 // Whether `terminal` is a number the open mode can address.
 bool terminalFitsMode(int32_t mode, int32_t terminal) {
     if (isSelvoMode(mode) || mode == ModeLineDriver) return terminal >= 1;
@@ -178,10 +202,9 @@ int32_t setTerminal(int32_t terminal) {
     }
     if (terminal < 0 || terminal > 254) return parameterFailure();
     s.selectedTerminal = static_cast<uint8_t>(terminal);
-    if (s.openMode == ModeNetworkBox) {
-        s.selectedTerminal = kNoTerminal;
-        setError(ErrNoLanbrick);
-        return -1;
+    if (NetworkBoxTransport* box = s.transport->networkBox()) {
+        if (checkTerminalBehindBox(*box, terminal) != 0) return -1;
+        return logOnBehindBox();
     }
     if (!terminalFitsMode(s.openMode, terminal)) return parameterFailure();
     if (SelvoTransport* bus = s.transport->selvo()) return wakeSelvoTerminal(*bus, terminal);
@@ -201,10 +224,8 @@ int32_t chgTerminal(int32_t terminal) {
     }
     if (terminal < 0 || terminal > 254) return parameterFailure();
     s.selectedTerminal = static_cast<uint8_t>(terminal);
-    if (s.openMode == ModeNetworkBox) {
-        s.selectedTerminal = kNoTerminal;
-        setError(ErrNoLanbrick);
-        return -1;
+    if (NetworkBoxTransport* box = s.transport->networkBox()) {
+        return checkTerminalBehindBox(*box, terminal);
     }
     if (!terminalFitsMode(s.openMode, terminal)) return parameterFailure();
     if (s.openMode == ModeLineDriver) {

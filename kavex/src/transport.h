@@ -1,6 +1,6 @@
 // One small interface for every transport of the open device: the Selvo bus through the line
-// driver, an RS232 line (direct, through a line driver, or relayed) and, later, the network box
-// over UDP. The command exchange, the logon and the file operations are written once above it and
+// driver, an RS232 line (direct, through a line driver, or relayed) and the network box over
+// UDP. The command exchange, the logon and the file operations are written once above it and
 // never ask which transport they talk to, except where the terminal dialogue itself differs by
 // connection mode.
 #pragma once
@@ -14,6 +14,7 @@ class SerialPort;
 
 namespace kavex {
 
+class NetworkBoxTransport;
 class SelvoTransport;
 
 enum class SendResult {
@@ -45,6 +46,8 @@ public:
     virtual platform::SerialPort* serialPort() { return nullptr; }
     // The Selvo bus of the polled modes, for the wake-up dialogue.
     virtual SelvoTransport* selvo() { return nullptr; }
+    // The network box of mode 6, for its own commands and the selection behind it.
+    virtual NetworkBoxTransport* networkBox() { return nullptr; }
 };
 
 }  // namespace kavex
