@@ -4,8 +4,8 @@
  * Kavex talks to one time-attendance terminal at a time over one device: the Selvo bus (through
  * libselvoc.so), an RS232 line (direct, through a line driver, or relayed by a terminal), or a
  * network box over UDP. Call InitCOMM to open the device (for the network box then ChangeAdapter
- * and SetIPAddress), SetTerminal to select and log on to a terminal, then any command, and
- * ExitCOMM last.
+ * and SetIPAddress; for a dial-up line DialNumber), SetTerminal to select and log on to a
+ * terminal, then any command, HangUp for a dial-up line, and ExitCOMM last.
  *
  * Conventions
  * - Every function returns 0 (or a count or handle where said) on success and a negative value on
@@ -135,6 +135,45 @@ KAVEX_API int32_t PostCommand(const char* command);
 KAVEX_API int32_t GetResponse(char* reply);
 /* Waits up to one second for a line the terminal sends (KAVEX_REPLY_SIZE bytes). */
 KAVEX_API int32_t GetMsgEx(char* text);
+
+/* ---- Dial-up modem -------------------------------------------------------------------- */
+
+/*
+ * A terminal, line driver or relaying terminal on a dial-up line: the port opened in mode 2, 3
+ * or 4 is a Hayes-style modem. Call DialNumber after InitCOMM and before SetTerminal, HangUp
+ * before ExitCOMM (which does not hang up). Every modem answer is read as one line into the
+ * reply buffer, so GetError shows the last one. Through a line driver (mode 2) the answers are
+ * read as whole lines, without a terminal number, while either function runs.
+ */
+
+/*
+ * Sets the modem up, sends the initialisation text, dials and waits for the connection.
+ *   init    null or "" for none, else at most 32 characters, sent as it is and CR; the modem
+ *           must echo it exactly. One holding "+CPIN=" (in any case) gets 10 s to answer.
+ *   number  1-32 characters, dialled as "ATD" number CR; the modem must echo that exactly.
+ *   wait    seconds the modem waits for the carrier, up to 120; less than 45 counts as 45.
+ * The modem is woken with a CR and set up with "ATE1Q0S7=" wait CR (echo on, result codes on)
+ * before and after the initialisation text. After the dial command up to 10 answer lines are
+ * read, each waited for up to wait + 10 s: empty lines and "CARRIER" are passed over, a line
+ * holding "CONNECT" (e.g. "CONNECT 9600") connects, a line that is a piece of "NO CARRIER:
+ * ERROR:NO DIAL TONE:BUSY:NO ANSWER" fails.
+ * 0 connected; -1 or -2 on failure:
+ *   -1: 2 no device, 5 not an RS232 mode, 3 init longer than 32, number null, empty or longer
+ *       than 32, or wait above 120; 87 no echo of init or of the dial command; 86 the echo of
+ *       init differs; 85 the set-up command was answered "ERROR"; 82 the echo of the dial
+ *       command differs; 83 a failure answer after dialling; 90 no answer in time, or 10
+ *       answers without a decision.
+ *   -2: 86 init answered "ERROR"; 87 no echo of the second set-up command.
+ */
+KAVEX_API int32_t DialNumber(const char* init, const char* number, int32_t wait);
+
+/*
+ * Returns the modem to command mode ("+++" after a 1.2 s pause; through a line driver ">P0"
+ * CR first), drops DTR for half a second and hangs up with "ATH" CR. Takes about 5 s.
+ * 0 when the modem answers "OK", "NO CARRIER" or an empty line (a piece of "OK:NO CARRIER")
+ * within 2 s, after its echo; -1: 2 no device, 5 not an RS232 mode, 84 no such answer.
+ */
+KAVEX_API int32_t HangUp(void);
 
 /* ---- Network box ---------------------------------------------------------------------- */
 

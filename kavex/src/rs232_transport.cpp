@@ -89,10 +89,17 @@ std::unique_ptr<Rs232Transport> Rs232Transport::open(int32_t port, int32_t baud,
     if (!serial->setBufferSizes(8192, 256)) return refuse(serial, ErrRs232Setup);
     platform::LineSettings current;
     if (!serial->readSettings(current)) return refuse(serial, ErrGetComState);
-    if (!serial->apply(rs232Settings(baud, format))) return refuse(serial, ErrSetComState);
+    const platform::LineSettings settings = rs232Settings(baud, format);
+    if (!serial->apply(settings)) return refuse(serial, ErrSetComState);
     if (!serial->setImmediateReads(0)) return refuse(serial, ErrSetComTimeouts);
     if (!serial->purge(true, true)) return refuse(serial, ErrFlushTransmit);
-    return std::make_unique<Rs232Transport>(std::move(serial));
+    return std::make_unique<Rs232Transport>(std::move(serial), settings);
+}
+
+bool Rs232Transport::holdDtr(bool on) {
+    platform::LineSettings settings = settings_;
+    settings.dtr = on;
+    return port_->apply(settings);
 }
 
 std::string Rs232Transport::framed(const std::string& command) const {

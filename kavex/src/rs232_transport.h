@@ -16,7 +16,8 @@ public:
     // (22 to 27) when the port cannot be opened or refuses a step.
     static std::unique_ptr<Rs232Transport> open(int32_t port, int32_t baud, int32_t format);
 
-    explicit Rs232Transport(std::unique_ptr<platform::SerialPort> port) : port_(std::move(port)) {}
+    Rs232Transport(std::unique_ptr<platform::SerialPort> port, const platform::LineSettings& settings)
+        : port_(std::move(port)), settings_(settings) {}
 
     SendResult send(const std::string& command, char* reply) override;
     int post(const std::string& command) override;
@@ -24,12 +25,18 @@ public:
     int takeReply(char* reply) override;
     int close() override;
     platform::SerialPort* serialPort() override { return port_.get(); }
+    Rs232Transport* rs232() override { return this; }
+
+    // Applies the line's setting again with DTR held on or off (a modem hangs up when DTR
+    // drops); false when the port refuses it.
+    bool holdDtr(bool on);
 
 private:
     // The command as it goes on the line: with the three-digit number through a line driver.
     std::string framed(const std::string& command) const;
 
     std::unique_ptr<platform::SerialPort> port_;
+    platform::LineSettings settings_;  // as InitCOMM applied it
 };
 
 }  // namespace kavex

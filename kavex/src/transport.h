@@ -15,6 +15,7 @@ class SerialPort;
 namespace kavex {
 
 class NetworkBoxTransport;
+class Rs232Transport;
 class SelvoTransport;
 
 enum class SendResult {
@@ -46,6 +47,8 @@ public:
     virtual platform::SerialPort* serialPort() { return nullptr; }
     // The Selvo bus of the polled modes, for the wake-up dialogue.
     virtual SelvoTransport* selvo() { return nullptr; }
+    // The RS232 line of modes 2, 3 and 4, for the modem dialogue.
+    virtual Rs232Transport* rs232() { return nullptr; }
     // The network box of mode 6, for its own commands and the selection behind it.
     virtual NetworkBoxTransport* networkBox() { return nullptr; }
 };

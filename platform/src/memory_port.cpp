@@ -40,7 +40,7 @@ bool MemoryPort::apply(const LineSettings& settings) {
     if (line_->refuseApply) return false;
     line_->settings = settings;
     line_->settingsApplied = true;
-    line_->dtr = settings.dtr;
+    setDtr(settings.dtr);
     line_->rts = settings.rts;
     return true;
 }
@@ -49,6 +49,11 @@ bool MemoryPort::readSettings(LineSettings& settings) {
     if (line_->refuseReadSettings) return false;
     settings = line_->settings;
     return true;
+}
+
+void MemoryPort::setDtr(bool on) {
+    if (on != line_->dtr) line_->dtrChanges.push_back({line_->sent.size(), on, tickCountMs()});
+    line_->dtr = on;
 }
 
 bool MemoryPort::setImmediateReads(int) { return !line_->refuseTimeouts; }

@@ -55,6 +55,13 @@ struct MemoryLine {
     size_t transmitBufferSize = 0;
     bool dtr = false;
     bool rts = false;
+    // Every change of DTR, with the number of bytes sent before it and the tick count.
+    struct DtrChange {
+        size_t afterBytes;
+        bool on;
+        uint32_t atMs;
+    };
+    std::vector<DtrChange> dtrChanges;
     bool open = false;
     int purges = 0;
 
@@ -79,7 +86,7 @@ public:
     long read(uint8_t* data, size_t capacity) override;
     size_t transmitQueue() override { return 0; }
     uint32_t clearErrors() override;
-    void setDtr(bool on) override { line_->dtr = on; }
+    void setDtr(bool on) override;
     void setRts(bool on) override { line_->rts = on; }
     bool carrierDetect() override { return line_->carrier; }
     bool close() override;
