@@ -8,27 +8,16 @@
 #include <vector>
 
 #include "bus_wire.h"
+#include "recording_device.h"
 
 namespace {
 
 using sim::RadioModem;
 using simtest::BusWire;
+using simtest::RecordingDevice;
 using Strings = std::vector<std::string>;
 
 constexpr int64_t kMs = 1'000'000;
-
-// Records what reaches it and answers every batch with "<" so that its output shows too.
-class RecordingDevice : public sim::LineDevice {
-public:
-    void received(const uint8_t* data, size_t size, int64_t, std::string& out) override {
-        seen.append(reinterpret_cast<const char*>(data), size);
-        out += "<";
-    }
-    void idle(int64_t, std::string&) override { ++idleCalls; }
-
-    std::string seen;
-    int idleCalls = 0;
-};
 
 class RadioModemTest : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 #include "line_driver_command.h"
 
+#include "modem_options.h"
 #include "sim/line_driver.h"
 #include "terminal_options.h"
 
@@ -12,6 +13,7 @@ struct LineDriverSettings {
     std::vector<int> numbers{1};
     TimeStamp stamp = TimeStamp::None;
     LineDriverFaults faults;
+    ModemSettings modem;
 };
 
 TimeStamp parseStamp(const std::string& text) {
@@ -36,7 +38,7 @@ std::vector<Option> lineDriverOptions(LineDriverSettings& s) {
            setCount(s.faults.sendFailures, "--send-failures")},
           {"--receive-failures", "N", "the next N commands are lost, answered \"nnn~R\"",
            setCount(s.faults.receiveFailures, "--receive-failures")}},
-         terminalOptions(s.terminal)});
+         terminalOptions(s.terminal), modemOptions(s.modem)});
 }
 
 int runLineDriver(std::span<const std::string> args) {
@@ -46,7 +48,7 @@ int runLineDriver(std::span<const std::string> args) {
     for (const int number : settings.numbers)
         driver->attach(number, buildTerminal(settings.terminal, number));
     driver->setFaults(settings.faults);
-    return runOnPseudoTerminal(settings.link, driver);
+    return runOnPseudoTerminal(settings.link, behindModem(settings.modem, driver));
 }
 
 std::string lineDriverUsage() {

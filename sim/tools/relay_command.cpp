@@ -1,5 +1,6 @@
 #include "relay_command.h"
 
+#include "modem_options.h"
 #include "sim/relay_terminal.h"
 #include "sim/rs232_line.h"
 #include "terminal_options.h"
@@ -11,6 +12,7 @@ struct RelaySettings {
     LinkSettings link;
     TerminalSettings terminal;
     std::vector<int> routed{1};
+    ModemSettings modem;
 };
 
 std::vector<Option> relayOptions(RelaySettings& s) {
@@ -20,7 +22,7 @@ std::vector<Option> relayOptions(RelaySettings& s) {
                          s.routed =
                              parseIntegerList(v, 1, RelayTerminal::kHighestRouted, "--terminals");
                      }}},
-                   terminalOptions(s.terminal)});
+                   terminalOptions(s.terminal), modemOptions(s.modem)});
 }
 
 int runRelay(std::span<const std::string> args) {
@@ -29,7 +31,8 @@ int runRelay(std::span<const std::string> args) {
     auto relay = std::make_shared<RelayTerminal>(buildTerminal(settings.terminal, 0));
     for (const int number : settings.routed)
         relay->attach(number, buildTerminal(settings.terminal, number));
-    return runOnPseudoTerminal(settings.link, std::make_shared<Rs232Line>(relay));
+    return runOnPseudoTerminal(settings.link,
+                               behindModem(settings.modem, std::make_shared<Rs232Line>(relay)));
 }
 
 std::string relayUsage() {

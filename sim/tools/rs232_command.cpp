@@ -1,5 +1,6 @@
 #include "rs232_command.h"
 
+#include "modem_options.h"
 #include "sim/rs232_line.h"
 #include "terminal_options.h"
 
@@ -10,13 +11,14 @@ struct Rs232Settings {
     LinkSettings link;
     TerminalSettings terminal;
     bool echo = false;
+    ModemSettings modem;
 };
 
 std::vector<Option> rs232Options(Rs232Settings& s) {
     return joined({linkOptions(s.link),
                    {{"--echo", "", "the line repeats every command before the reply",
                      [&s](const std::string&) { s.echo = true; }}},
-                   terminalOptions(s.terminal)});
+                   terminalOptions(s.terminal), modemOptions(s.modem)});
 }
 
 int runRs232(std::span<const std::string> args) {
@@ -24,7 +26,8 @@ int runRs232(std::span<const std::string> args) {
     applyOptions(args, rs232Options(settings));
     return runOnPseudoTerminal(
         settings.link,
-        std::make_shared<Rs232Line>(buildTerminal(settings.terminal, 0), settings.echo));
+        behindModem(settings.modem, std::make_shared<Rs232Line>(buildTerminal(settings.terminal, 0),
+                                                                settings.echo)));
 }
 
 std::string rs232Usage() {

@@ -9,7 +9,9 @@
 
 namespace {
 
+using kavex_test::errorCode;
 using kavex_test::kPort;
+using kavex_test::lastError;
 using kavex_test::makeDevice;
 using kavex_test::SimSession;
 
@@ -26,19 +28,6 @@ const ModeCase kModes[] = {
     {"SelvoRadio", 8, 19200, 0, 12}, {"LineDriver", 2, 9600, 0, 5}, {"Direct", 3, 9600, 0, 0},
     {"IndirectRelay", 4, 9600, 0, 0}, {"IndirectRouted", 4, 19200, 2, 7},
 };
-
-std::string lastError(int32_t* code = nullptr) {
-    char text[KAVEX_ERROR_SIZE];
-    const int32_t c = GetError(text);
-    if (code != nullptr) *code = c;
-    return std::to_string(c) + " " + text;
-}
-
-int32_t errorCode() {
-    int32_t code = 0;
-    lastError(&code);
-    return code;
-}
 
 class SerialMode : public ::testing::TestWithParam<ModeCase> {
 protected:

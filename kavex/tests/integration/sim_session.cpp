@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "kavex.h"
 #include "sim/bus_terminal.h"
 #include "sim/radio_modem.h"
 #include "sim/relay_terminal.h"
@@ -47,6 +48,25 @@ SimDevice makeDevice(int mode, int number, const sim::TerminalConfig& config) {
             throw std::invalid_argument("no simulated device for this mode");
     }
     return made;
+}
+
+SimDevice withModem(SimDevice device, const sim::ModemConfig& config) {
+    device.modem = std::make_shared<sim::HayesModem>(device.device, config);
+    device.device = device.modem;
+    return device;
+}
+
+std::string lastError(int32_t* code) {
+    char text[KAVEX_ERROR_SIZE];
+    const int32_t c = GetError(text);
+    if (code != nullptr) *code = c;
+    return std::to_string(c) + " " + text;
+}
+
+int32_t errorCode() {
+    int32_t code = 0;
+    lastError(&code);
+    return code;
 }
 
 SimSession::SimSession(SimDevice device) : device_(std::move(device)) {
