@@ -298,6 +298,178 @@ KAVEX_API int32_t ChgTerminal(int32_t terminal);
  * is not touched. InitCOMM restores the default. */
 KAVEX_API int32_t SetPassword(const char* password);
 
+/* ---- Clock and configuration ---------------------------------------------------------- */
+
+/*
+ * Every operation here sends one command to the selected terminal with SendCommand and judges
+ * its reply: a setting must come back as the exact echo of its command, a reading comes back as
+ * the command word, a blank and the value. Each one first clears the error code and the reply
+ * buffer; a failed exchange leaves the error code of SendCommand (35, 40-42, 70, 77-79, 88, 93,
+ * 96, 97). Common errors: 2 no device, 4 no terminal selected, 3 a bad argument (nothing sent).
+ */
+
+/* Number of configuration parameters (0-99) and size of one slot of a value table. */
+#define KAVEX_PARAMETER_COUNT 100
+#define KAVEX_PARAMETER_SLOT_SIZE 17
+
+/* Reads the clock, "@TIME": `time` (KAVEX_REPLY_SIZE bytes) gets the reply from its seventh
+ * character on, normally hhmmss. 0, or -1: 3 null `time`, 2, 4, 49 a reply under 7 characters. */
+KAVEX_API int32_t GetTime(char* time);
+/* Sets the clock, "@TIME hhmmss": `time` is exactly six digits, hours 0-23, minutes and seconds
+ * 0-59. 0, or -1: 3 null or bad `time`, 2, 4, 49 the terminal did not echo the command. */
+KAVEX_API int32_t SetTime(const char* time);
+/* Reads the calendar, "@DATE": `date` (KAVEX_REPLY_SIZE bytes) gets the reply from its seventh
+ * character on, normally wyymmdd. 0, or -1: 3 null `date`, 2, 4, 50 a reply under 7 characters. */
+KAVEX_API int32_t GetDate(char* date);
+/* Sets the calendar, "@DATE wyymmdd": exactly seven digits, day of the week 0-6, year 00-99,
+ * month 01-12, day from 01 to 31, 29 (February, any year), 31 or 30 by month; the day of the
+ * week is not compared with the date. 0, or -1: 3 null or bad `date`, 2, 4, 50 no echo. */
+KAVEX_API int32_t SetDate(const char* date);
+/* Reads parameter `number` (0-99), "@CFG nn": `value` (KAVEX_REPLY_SIZE bytes) gets the reply
+ * from its ninth character on, or "" for a shorter reply. 0, or -1: 3 null `value` or bad
+ * number, 2, 4. */
+KAVEX_API int32_t GetParameter(int32_t number, char* value);
+/* Writes parameter `number` (0-99), "@CFG nn value"; `value` at most 32 characters, null sent
+ * as "". 0, or -1: 3 a longer value or bad number, 2, 4, 51 no echo. */
+KAVEX_API int32_t SetParameter(int32_t number, const char* value);
+/*
+ * The table forms: `selected` holds KAVEX_PARAMETER_COUNT integers, non-zero for each parameter
+ * to handle, in the order 0 to 99; `values` holds KAVEX_PARAMETER_COUNT slots of
+ * KAVEX_PARAMETER_SLOT_SIZE bytes, slot i at byte 17 x i.
+ * GetAllParams reads each selected parameter into its slot (a value of more than 16 characters
+ * is cut to 16) and leaves the other slots untouched. SetAllParams writes each selected
+ * parameter from the text of its slot, which must end within the slot (at most 16 characters;
+ * a slot without its zero is refused with error 3).
+ * 0 when all were handled; -1 with error 3 when a table is null; otherwise the first failing
+ * parameter's number minus 100 (-100 for parameter 0 .. -1 for 99), with that failure's error
+ * code (2, 4, 3, 51 or the exchange's); the parameters after it are not sent.
+ */
+KAVEX_API int32_t GetAllParams(const int32_t* selected, char* values);
+KAVEX_API int32_t SetAllParams(const int32_t* selected, const char* values);
+/* Makes drive A, B or C (the first character of `drive`, upper case; the rest is ignored) the
+ * terminal's current drive, "@CD x". 0, or -1: 2, 4, 3 null or another letter, 48 no echo. */
+KAVEX_API int32_t ChgDrv(const char* drive);
+
+/* ---- Files on the terminal ------------------------------------------------------------ */
+
+/*
+ * Terminal file names are 1 to 8 characters. Each operation first clears the error code and the
+ * reply buffer. Common errors: 2 no device, 4 no terminal selected, 3 a bad argument; an
+ * exchange that fails leaves the error code of SendCommand or of the reply reader (35, 40-42,
+ * 70, 77-79, 88, 93, 96, 97).
+ * When a transfer fails while the terminal is still sending, Kavex ends it with 0x04 (once
+ * behind the network box, else up to three times until the terminal answers with 0x04) and, on
+ * a direct or relayed RS232 line (modes 3, 4), empties the line; GetError then shows the error
+ * and the reply line that caused the failure.
+ * While EnableMeter is on, transfers show the meter through the meter callback: OPEN with the
+ * title and the expected total, PROGRESS after each record with the count and the running total
+ * of bytes, TOTAL when the expected total changes, CLOSE at the end; every fourth record
+ * (counted across transfers) KAVEX_METER_PUMP gives the host its turn.
+ */
+
+/* ListFiles: at most this many entries, each in a slot of this size (up to 15 characters and
+ * the zero; a longer listing line is cut to fit), so the buffer holds KAVEX_LIST_BUFFER_SIZE. */
+#define KAVEX_LIST_MAX_ENTRIES 512
+#define KAVEX_LIST_ENTRY_SIZE 16
+#define KAVEX_LIST_BUFFER_SIZE (KAVEX_LIST_MAX_ENTRIES * KAVEX_LIST_ENTRY_SIZE)
+/* ViewFile: the largest buffer it takes. */
+#define KAVEX_VIEW_MAX_SIZE 65535
+/* SetKeyRecStr: the longest key. */
+#define KAVEX_RECORD_KEY_MAX 64
+
+/*
+ * Lists the terminal's files matching `pattern` (null or "": all; at most 8 characters), "@DIR"
+ * or "@DIR pattern", into `entries` (KAVEX_LIST_BUFFER_SIZE bytes): slot i at byte 16 x i holds
+ * one listing line, the name padded to 8, a separator and the size in bytes (the number of
+ * records on the Ovrid model). Returns the number of entries. With a pattern of exactly 8
+ * characters (a whole name) on other models, the first reply alone answers: 1 and the entry in
+ * slot 0, or 0 when the terminal has no such file ("?*"), `entries` untouched.
+ * -1 on failure: 2, 4, 3 null `entries` or a longer pattern, 52 the reply does not begin with
+ * "@DI", 53 more than KAVEX_LIST_MAX_ENTRIES entries (the listing is ended with 0x04),
+ * 54 the terminal's count differs from the lines received, or the reader's error.
+ */
+KAVEX_API int32_t ListFiles(const char* pattern, char* entries);
+
+/*
+ * Receives terminal file `name` into the local file `path`, created anew (an existing file is
+ * replaced), one record per line followed by CR LF. The file's size comes from the listing
+ * first ("@DIR" with the name padded to 8), except for "CFGS". The read command is
+ * "@TYPE name", or with a record key (SetKeyRec, SetKeyRecStr) "@DBL n name D" or
+ * "@DBL key name". The end line's count, and its "RECS " checksum (the sum of the record bytes
+ * modulo 32768) when it has one, must match. Returns the number of records written (with a key
+ * text, the key record itself is not written). A file of more than 65000 records fails with 60.
+ * -1 on failure, and the local file is deleted: 2, 4, 3 null or bad `name` or `path`, or a
+ * record key on the Ovrid model; 56 the local file cannot be created (nothing to delete);
+ * 52 the listing finds no such file or fails; 62 the terminal does not know the command ("??");
+ * 61 the key text is not found ("?*"); 94 a record cannot be written; 68 bad checksum; 60 the
+ * count differs; or the error of the exchange or the reader. 67: the local file could not be
+ * closed, and is kept. Every call consumes the record keys, except a failed listing (52).
+ * A key number that the file does not reach gives 0 records and an empty local file.
+ * Meter: "Receive File: name", expecting the listed size (twice it for names beginning "PRE",
+ * "QVCARDS", "QVTIMET", "INPUTS", "USERCODS", "SHORTKEY"; on the Ovrid model the size of the
+ * first record with CR LF times the listed record count, set at the first record; 0, unknown,
+ * for "CFGS"); each record counts its length without CR LF. For other names, when the running
+ * total first passes the expected size, the meter closes and opens again as "SendFile: name"
+ * expecting twice the size, its running total back at zero.
+ */
+KAVEX_API int32_t RecvFile(const char* name, const char* path);
+
+/*
+ * Reads terminal file `name` with "@TYPE name" into `text`, a buffer of `size` bytes (1 to
+ * KAVEX_VIEW_MAX_SIZE), as lines each followed by CR LF, zero-terminated. Returns the number of
+ * lines; when the next line does not fit, the transfer is ended and the lines that fit are
+ * returned (success). The end line's count is not compared.
+ * -1 on failure: 2, 4, 3 null or bad `name`, null `text`, `size` 0 or above 65535; 62 the
+ * terminal did not echo the command; or the error of the exchange or the reader.
+ */
+KAVEX_API int32_t ViewFile(const char* name, char* text, uint32_t size);
+
+/* Deletes terminal file `name`, "@DEL name". 0, or -1: 2, 4, 3 null or bad name, 65 no echo. */
+KAVEX_API int32_t DeleFile(const char* name);
+
+/* The next RecvFile reads from record number `record` on ("@DBL n name D"); 0 clears both
+ * record keys. Clears the key text. 0, or -1 with error 3 for a negative number. */
+KAVEX_API int32_t SetKeyRec(int32_t record);
+/* The next RecvFile reads the records after the first one beginning with `key` ("@DBL key
+ * name"); 1 to KAVEX_RECORD_KEY_MAX characters. Clears the key number. 0, or -1 with error 3. */
+KAVEX_API int32_t SetKeyRecStr(const char* key);
+
+/* ---- Sending files and programs ------------------------------------------------------- */
+
+/*
+ * The local file is read record by record: a CR ends a record (an empty one is sent as an empty
+ * text), an LF at the start of a record is skipped (so CR LF and CR line ends both work), 0x1A
+ * or the end of the file ends a record, and a record that ends before its first character ends
+ * the file; a record holds at most 127 characters. Each record is sent as one command and must
+ * come back as its exact echo; at the end 0x04 is sent and the terminal's answer, the number of
+ * records it stored, must equal the count sent. Meter: the local file's size as the expected
+ * total, each record counting its length plus 2.
+ */
+
+/*
+ * Sends local file `path` to terminal file `name` (1-8 characters from 0x21 to 0x7F) with
+ * "@LOAD name", " P" appended when `option_p` is 1, and `number` (0-127) appended when not 0
+ * (after a blank without the P option: "@LOAD name 12", "@LOAD name P12"). The terminal is
+ * woken with 0x04 first; on the Ovrid model the old file is deleted first ("@DEL name"). At
+ * most 500001 records. Meter title "Send File: name". Returns the number of records sent.
+ * -1 on failure: 3 null or bad argument, 2, 4; 45 0x04 not answered (before or after the
+ * records); 55 the load command not echoed; 56 the local file cannot be opened; 58 a local
+ * record is longer than 127 characters or cannot be read; 59 a record not echoed; 60 the
+ * terminal's count differs; 64 the file has more records than the limit; 67 the local file
+ * could not be closed; or the exchange's error for a record. On every failure after the load
+ * command was echoed, except 67, the partial file is deleted on the terminal ("@DEL name").
+ */
+KAVEX_API int32_t SendFile(const char* path, const char* name, int32_t option_p, int32_t number);
+
+/*
+ * Sends local file `path` as the terminal's program: "%XI", then "@LOADP" and the records, at
+ * most 10001. Meter title "Work in progress...". Returns the number of records sent.
+ * -1 on failure: 3 null `path`, 2, 4; 46 "%XI" not answered; 55 "@LOADP" not echoed; 56, 58, 64
+ * and 67 as for SendFile; 59 a record not sent or not echoed; 45 0x04 not answered; 60 the
+ * terminal's count differs. A failed load leaves what the terminal stored.
+ */
+KAVEX_API int32_t SendPrg(const char* path);
+
 #ifdef __cplusplus
 }
 #endif

@@ -23,19 +23,6 @@ constexpr uint32_t kUnitMs = 500;
 
 bool isRestartCommand(const std::string& command) { return command.rfind("%%", 0) == 0; }
 
-// The device and terminal checks common to the exchange exports; 0 or -1 with the error set.
-int requireTerminal() {
-    if (state().openMode == kNoDevice) {
-        setError(ErrNotInitialized);
-        return -1;
-    }
-    if (state().selectedTerminal == kNoTerminal) {
-        setError(ErrNoTerminal);
-        return -1;
-    }
-    return 0;
-}
-
 // Bounded length of a caller's text: a text longer than `limit` is refused without reading on.
 bool fitsIn(const char* text, size_t limit) { return strnlen(text, limit + 1) <= limit; }
 
@@ -47,6 +34,18 @@ int32_t replyWaitSeconds() {
 std::string commandStore;
 
 }  // namespace
+
+int requireTerminal() {
+    if (state().openMode == kNoDevice) {
+        setError(ErrNotInitialized);
+        return -1;
+    }
+    if (state().selectedTerminal == kNoTerminal) {
+        setError(ErrNoTerminal);
+        return -1;
+    }
+    return 0;
+}
 
 int readReply(char* line, int32_t n) {
     clearReply();

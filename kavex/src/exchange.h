@@ -16,6 +16,10 @@ int32_t waitUnits(int32_t seconds);
 // Reads with n = 1 until a read returns no line.
 void drainReplies();
 
+// The device and terminal checks of the exchange and the terminal operations: 0, or -1 with
+// error 2 (no device) or 4 (no terminal selected) set.
+int requireTerminal();
+
 int32_t sendCommand(const char* command, char* reply);
 int32_t postCommand(const char* command);
 

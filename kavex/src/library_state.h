@@ -56,6 +56,20 @@ struct LibraryState {
     KavexMeterCallback meterCallback = nullptr;
     void* meterContext = nullptr;
 
+    // File transfers. The record keys of the next RecvFile (setting one clears the other).
+    int32_t recordKeyNumber = 0;
+    std::string recordKeyText;
+    // The host's turn every fourth record (transfer_meter.h): the counter is never reset, and
+    // the host is known once a meter has been shown to it.
+    uint32_t pumpCounter = 0;
+    bool meterHostKnown = false;
+    // Record limits of RecvFile, SendFile and SendPrg; fixed, lowered only by unit tests.
+    struct RecordLimits {
+        int32_t receive = 65000;
+        int32_t sendFile = 500000;
+        int32_t sendProgram = 10000;
+    } recordLimits;
+
     // The device InitCOMM opened; empty while openMode is kNoDevice.
     std::unique_ptr<Transport> transport;
 };
