@@ -230,6 +230,11 @@ void TDMDatabase::EliminaTimbraturaUguale(const RigaTimbratura& t)
     timbratureDaRileggere_ = true;
 }
 
+int TDMDatabase::ContaFile()
+{
+    return leggiMassimo(QStringLiteral(R"(SELECT COUNT(*) AS "N" FROM file)"), {}, QStringLiteral("N"));
+}
+
 void TDMDatabase::InserisciFile(const RigaFile& f)
 {
     esegui(QStringLiteral(R"(INSERT INTO file ("ID", "Terminale", "Data", "NomeFile", "Blob") VALUES (?, ?, ?, ?, ?))"),

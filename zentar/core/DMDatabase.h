@@ -100,6 +100,8 @@ public:
     // Deletes the punches equal to `timbratura` in Terminale, Badge, Data, Verso and Ora
     // (its ID is not looked at). Values are matched exactly, never as patterns.
     void EliminaTimbraturaUguale(const RigaTimbratura& timbratura);
+    // The number of rows of file.
+    int ContaFile();
     // Writes one row, applied at once.
     void InserisciFile(const RigaFile& file);
     void InserisciTimbratura(const RigaTimbratura& timbratura);
