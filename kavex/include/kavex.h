@@ -156,7 +156,7 @@ KAVEX_API int32_t GetMsgEx(char* text);
  * before and after the initialisation text. After the dial command up to 10 answer lines are
  * read, each waited for up to wait + 10 s: empty lines and "CARRIER" are passed over, a line
  * holding "CONNECT" (e.g. "CONNECT 9600") connects, a line that is a piece of "NO CARRIER:
- * ERROR:NO DIAL TONE:BUSY:NO ANSWER" fails.
+ * ERROR:NO DIAL TONE:BUSY:NO ANSWER" fails. Takes at least 1.5 s (the modem's set-up pauses).
  * 0 connected; -1 or -2 on failure:
  *   -1: 2 no device, 5 not an RS232 mode, 3 init longer than 32, number null, empty or longer
  *       than 32, or wait above 120; 87 no echo of init or of the dial command; 86 the echo of
@@ -169,7 +169,9 @@ KAVEX_API int32_t DialNumber(const char* init, const char* number, int32_t wait)
 
 /*
  * Returns the modem to command mode ("+++" after a 1.2 s pause; through a line driver ">P0"
- * CR first), drops DTR for half a second and hangs up with "ATH" CR. Takes about 5 s.
+ * CR first), drops DTR for half a second and hangs up with "ATH" CR. Takes about 2.5 s with a
+ * modem that answers at once (1.1 s more through a line driver), up to about 12 s with a silent
+ * one.
  * 0 when the modem answers "OK", "NO CARRIER" or an empty line (a piece of "OK:NO CARRIER")
  * within 2 s, after its echo; -1: 2 no device, 5 not an RS232 mode, 84 no such answer.
  */
