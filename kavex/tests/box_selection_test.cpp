@@ -254,7 +254,9 @@ TEST_F(BoxSelectionTest, TheConnectionWindowShowsTheStepsWhileTheMeterIsOn) {
     ASSERT_EQ(SetIPAddress(kBoxAddress), 0);
     EXPECT_TRUE(events.empty()) << "the meter is off";
 
-    EnableMeter(1);
+    EXPECT_EQ(ChgTerminal(300), -1);
+    EXPECT_EQ(EnableMeter(7), 0);
+    EXPECT_EQ(errorCode(), 3) << "EnableMeter leaves the error code as it is";
     box.status.clear();
     sockets.peer = [&](const SentDatagram& d) {
         if (d.type() != 6) return;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "errors.h"
 #include "library_state.h"
 #include "network_box_fixture.h"
 #include "network_box_transport.h"
@@ -257,6 +258,12 @@ TEST_F(NetworkDeviceTest, ALibraryThatDoesNotStopLeavesTheDeviceOpenForAnotherTr
     sockets.cleanupError = 0;
     EXPECT_EQ(ExitCOMM(), 0) << "the socket is gone, so the second try closes the device";
     EXPECT_EQ(sockets.cleanups, 1);
+}
+
+TEST_F(NetworkDeviceTest, TheConnectErrorWhichNoExchangeSetsIsShownAsItsFormattedText) {
+    // The socket layer never connects, so nothing else reaches code 89.
+    kavex::setErrorWithNumber(kavex::ErrConnectSocket, 10061);
+    EXPECT_EQ(errorText(), "Error connecting socket: 10061");
 }
 
 TEST_F(NetworkDeviceTest, TheRemotePortChangesTheDestinationAtOnceAndForTheNextSelection) {
