@@ -103,6 +103,27 @@ TEST_P(CProgram, OpensLogsOnAndReadsAReply) {
     std::filesystem::remove_all(folder);
 }
 
+// The dial-up program: a modem in front of a terminal with three punch days.
+TEST(CProgramOnAModem, DialsListsReceivesSendsSetsAndHangsUp) {
+    char pattern[] = "/tmp/kavex-dialup-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    {
+        SimProcess sim({"rs232", "--modem", "--punch-days", "3"}, folder, 2);
+        ASSERT_EQ(sim.readyLine(), "ready " + folder + "/COM2\n");
+        int status = -1;
+        const std::string output = runProgram(
+            "COM_PORT_DIR=" + folder + " " + KAVEX_DIALUP + " 2 0123456 " + folder + " 2>&1",
+            status);
+        EXPECT_EQ(status, 0) << output;
+        EXPECT_NE(output.find("files 3\n"), std::string::npos) << output;
+        EXPECT_NE(output.find("received PRE"), std::string::npos) << output;
+        EXPECT_NE(output.find("parameter 7 DEMO\n"), std::string::npos) << output;
+        EXPECT_NE(output.find("done\n"), std::string::npos) << output;
+    }
+    std::filesystem::remove_all(folder);
+}
+
 // A copy of libkavex.so alone in a folder, found first by the loader, finds no libselvoc.so
 // beside it nor on the loader's path: the Selvo modes report error 10.
 TEST(CProgramWithoutDriver, SelvoModesReportTheMissingDriver) {
