@@ -37,8 +37,11 @@ const ModeRun kRuns[] = {
 // kavex-sim running on COM<port> in a folder of its own, until destruction.
 class SimProcess {
 public:
-    SimProcess(std::vector<std::string> args, const std::string& folder, int port) {
-        args.insert(args.end(), {"--dir", folder, "--port", std::to_string(port), "--param", "5=HELLO"});
+    // A serial-side device on COM<port> of `folder`, parameter 5 holding "HELLO".
+    SimProcess(std::vector<std::string> args, const std::string& folder, int port)
+        : SimProcess(withLink(std::move(args), folder, port)) {}
+
+    explicit SimProcess(std::vector<std::string> args) {
         int out[2];
         if (pipe(out) != 0) return;
         pid_ = fork();
@@ -66,6 +69,13 @@ public:
     const std::string& readyLine() const { return readyLine_; }
 
 private:
+    static std::vector<std::string> withLink(std::vector<std::string> args,
+                                             const std::string& folder, int port) {
+        args.insert(args.end(),
+                    {"--dir", folder, "--port", std::to_string(port), "--param", "5=HELLO"});
+        return args;
+    }
+
     pid_t pid_ = -1;
     FILE* ready_ = nullptr;
     std::string readyLine_;
@@ -123,6 +133,44 @@ TEST(CProgramOnAModem, DialsListsReceivesSendsSetsAndHangsUp) {
     }
     std::filesystem::remove_all(folder);
 }
+
+struct BoxRun {
+    const char* name;
+    std::vector<std::string> box;
+    int terminal;
+    int cipher;
+};
+
+class CProgramBehindABox : public ::testing::TestWithParam<BoxRun> {};
+
+// The box program: this computer made the box's master, a terminal's clock read, with and
+// without the cipher, on both serial sides of the box.
+TEST_P(CProgramBehindABox, SelectsTheBoxBecomesMasterAndReadsTheClock) {
+    const BoxRun& run = GetParam();
+    std::vector<std::string> args = run.box;
+    args.insert(args.begin(), "box");
+    args.insert(args.end(), {"--address", "127.0.0.2", "--port", "18499"});
+    SimProcess box(args);
+    ASSERT_EQ(box.readyLine(), "ready 127.0.0.2:18499\n");
+    int status = -1;
+    const std::string output =
+        runProgram(std::string(KAVEX_BOX) + " 18500 127.0.0.2 18499 127.0.0.1 " +
+                       std::to_string(run.terminal) + " " + std::to_string(run.cipher) + " 2>&1",
+                   status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output.rfind("time ", 0), 0u) << output;
+    EXPECT_EQ(output.size(), 12u) << output;  // "time hhmmss\n"
+}
+
+const BoxRun kBoxRuns[] = {
+    {"MultiDrop", {"--serial-mode", "1", "--terminals", "1,2"}, 2, 0},
+    {"MultiDropEnciphered", {"--serial-mode", "1", "--terminals", "1,2", "--encipher"}, 1, 1},
+    {"OneTerminal", {"--serial-mode", "3"}, 0, 0},
+    {"OneTerminalEnciphered", {"--serial-mode", "3", "--encipher", "--init-on-restart"}, 0, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Kavex, CProgramBehindABox, ::testing::ValuesIn(kBoxRuns),
+                         [](const auto& box) { return std::string(box.param.name); });
 
 // A copy of libkavex.so alone in a folder, found first by the loader, finds no libselvoc.so
 // beside it nor on the loader's path: the Selvo modes report error 10.
