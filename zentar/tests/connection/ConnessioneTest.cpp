@@ -49,11 +49,20 @@ protected:
 
 // ---- behind the network box ----
 
-TEST_F(Connessione, ScatolaDiRete_ThisComputerBecomesTheMasterAndTheTerminalIsLoggedOn)
+// The box with terminal 3 on its serial side.
+class ConnessioneScatola : public Connessione {
+protected:
+    void SetUp() override
+    {
+        Connessione::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        inScatola(3, terminaleCon());
+    }
+};
+
+TEST_F(ConnessioneScatola, ThisComputerBecomesTheMasterAndTheTerminalIsLoggedOn)
 {
-    inScatola(3, terminaleCon());
-    if (IsSkipped())
-        return;
     const QString locale = indirizzoLocale;
     indirizzoLocale = " " + locale + " ";
     registra(4, colonneScatola(3, {{"Indiriz_lanbrick", " 127.0.0.2 "}}));
@@ -75,11 +84,8 @@ TEST_F(Connessione, ScatolaDiRete_ThisComputerBecomesTheMasterAndTheTerminalIsLo
     EXPECT_EQ(connessione->LeggiRisposte(), QStringList{"@TIME 081530"});
 }
 
-TEST_F(Connessione, ScatolaDiRete_TheDisconnectGivesTheBoxBackToTheRecordedMaster)
+TEST_F(ConnessioneScatola, TheDisconnectGivesTheBoxBackToTheRecordedMaster)
 {
-    inScatola(3, terminaleCon());
-    if (IsSkipped())
-        return;
     const struct {
         const char* IPMaster;
         QString master;
@@ -103,11 +109,8 @@ TEST_F(Connessione, ScatolaDiRete_TheDisconnectGivesTheBoxBackToTheRecordedMaste
     }
 }
 
-TEST_F(Connessione, ScatolaDiRete_ARefusedBoxCommandMakesTheDisconnectFail)
+TEST_F(ConnessioneScatola, ARefusedBoxCommandMakesTheDisconnectFail)
 {
-    inScatola(3, terminaleCon());
-    if (IsSkipped())
-        return;
     const struct {
         const char* rifiutato;
         QStringList chiamate;
@@ -135,11 +138,8 @@ TEST_F(Connessione, ScatolaDiRete_ARefusedBoxCommandMakesTheDisconnectFail)
     }
 }
 
-TEST_F(Connessione, ScatolaDiRete_EveryFailingStepHasItsMessage)
+TEST_F(ConnessioneScatola, EveryFailingStepHasItsMessage)
 {
-    inScatola(3, terminaleCon());
-    if (IsSkipped())
-        return;
     const struct {
         const char* nome;
         Colonne colonne;
@@ -181,11 +181,8 @@ TEST_F(Connessione, ScatolaDiRete_EveryFailingStepHasItsMessage)
     }
 }
 
-TEST_F(Connessione, ScatolaDiRete_TheLocalAddressComesUpperCasedAndTrimmed)
+TEST_F(ConnessioneScatola, TheLocalAddressComesUpperCasedAndTrimmed)
 {
-    inScatola(3, terminaleCon());
-    if (IsSkipped())
-        return;
     // An address the box refuses as its master: the text reaches the box as it was made.
     indirizzoLocale = "  localhost ";
     registra(4, colonneScatola(3));
@@ -301,6 +298,8 @@ struct LineaDiretta {
     int baud;
     int terminale;
 };
+
+void PrintTo(const LineaDiretta& linea, std::ostream* os) { *os << linea.nome; }
 
 class ConnessioneDiretta : public Connessione, public ::testing::WithParamInterface<LineaDiretta> {};
 
