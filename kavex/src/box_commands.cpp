@@ -26,8 +26,7 @@ int NetworkBoxTransport::boxCommand(const std::string& command, char* answer) {
     if (command == kApplyAndRestart) return applySettings(datagram, answer);
     return sendWithTries(datagram, [&](const Datagram& d) {
         if (d.type == kInitPacket) {
-            lastReplySeq_ = 0;
-            acknowledge(d.sequence);
+            acknowledgeArrival(d);
             return Verdict::Keep;
         }
         if (isTerminalData(d.type)) {
@@ -37,10 +36,7 @@ int NetworkBoxTransport::boxCommand(const std::string& command, char* answer) {
             return Verdict::Fail;
         }
         if (d.type == kAckPacket) return d.sequence == sendSeq_ ? Verdict::Succeed : Verdict::Keep;
-        if (d.type == kErrorPacket) {
-            setError(ErrErrorPacket);
-            return Verdict::Fail;
-        }
+        if (d.type == kErrorPacket) return errorPacketReceived();
         if (!isBoxAnswer(d.type)) return Verdict::Keep;
         std::string text = d.text;
         if (command == kStatusRequest && !text.empty()) text.pop_back();
@@ -69,8 +65,7 @@ int NetworkBoxTransport::applySettings(const std::vector<uint8_t>& datagram, cha
         std::max(kShortestRestartWaitMs, static_cast<uint32_t>(state().winSockTimeout));
     const Outcome outcome = readFor(platform::tickCountMs(), waitMs, [&](const Datagram& d) {
         if (d.type == kInitPacket) {
-            acknowledge(d.sequence);
-            lastReplySeq_ = 0;
+            acknowledgeArrival(d);
             copyText(answer, KAVEX_LBX_ANSWER_SIZE, "UDP_INIT");
             return Verdict::Succeed;
         }
@@ -80,10 +75,7 @@ int NetworkBoxTransport::applySettings(const std::vector<uint8_t>& datagram, cha
             return Verdict::Keep;
         }
         if (d.type == kAckPacket && d.sequence == sendSeq_) return Verdict::Succeed;
-        if (d.type == kErrorPacket) {
-            setError(ErrErrorPacket);
-            return Verdict::Fail;
-        }
+        if (d.type == kErrorPacket) return errorPacketReceived();
         return Verdict::Keep;
     });
     if (outcome == Outcome::Succeeded) return 0;

@@ -60,8 +60,7 @@ int NetworkBoxTransport::flushWaiting(uint32_t tryStartMs) {
             return -1;
         }
         if (datagram.type == kInitPacket || isTerminalData(datagram.type)) {
-            if (datagram.type == kInitPacket) lastReplySeq_ = 0;
-            acknowledge(datagram.sequence);
+            acknowledgeArrival(datagram);
             acknowledgeFollowers();
         }
     }
@@ -105,15 +104,11 @@ int NetworkBoxTransport::selectBox(const std::string& address) {
             platform::tickCountMs(), static_cast<uint32_t>(s.udpTryTime),
             [&](const Datagram& d) {
                 if (d.type == kInitPacket || isTerminalData(d.type)) {
-                    if (d.type == kInitPacket) lastReplySeq_ = 0;
-                    acknowledge(d.sequence);
+                    acknowledgeArrival(d);
                     window.status("Data..");
                     return Verdict::Keep;
                 }
-                if (d.type == kErrorPacket) {
-                    setError(ErrErrorPacket);
-                    return Verdict::Fail;
-                }
+                if (d.type == kErrorPacket) return errorPacketReceived();
                 if (isBoxAnswer(d.type) && d.text.find('V') != std::string::npos) {
                     status = d.text;
                     return Verdict::Succeed;

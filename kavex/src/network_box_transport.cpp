@@ -111,6 +111,16 @@ void NetworkBoxTransport::acknowledge(uint16_t sequence) {
     }
 }
 
+void NetworkBoxTransport::acknowledgeArrival(const Datagram& datagram) {
+    if (datagram.type == kInitPacket) lastReplySeq_ = 0;
+    acknowledge(datagram.sequence);
+}
+
+NetworkBoxTransport::Verdict NetworkBoxTransport::errorPacketReceived() {
+    setError(ErrErrorPacket);
+    return Verdict::Fail;
+}
+
 void NetworkBoxTransport::acknowledgeFollowers() {
     const KeptError kept;
     Datagram datagram;
@@ -149,18 +159,14 @@ bool NetworkBoxTransport::acceptReply(const Datagram& datagram, std::string& tex
 NetworkBoxTransport::Verdict NetworkBoxTransport::replyRule(const Datagram& datagram,
                                                             std::string& text) {
     if (datagram.type == kInitPacket) {
-        lastReplySeq_ = 0;
-        acknowledge(datagram.sequence);
+        acknowledgeArrival(datagram);
         return Verdict::Keep;
     }
     if (isTerminalData(datagram.type)) {
         acknowledge(datagram.sequence);
         return acceptReply(datagram, text) ? Verdict::Succeed : Verdict::Keep;
     }
-    if (datagram.type == kErrorPacket) {
-        setError(ErrErrorPacket);
-        return Verdict::Fail;
-    }
+    if (datagram.type == kErrorPacket) return errorPacketReceived();
     platform::sleepMs(kIdlePauseMs);
     return Verdict::Keep;
 }
@@ -219,8 +225,7 @@ SendResult NetworkBoxTransport::send(const std::string& command, char* reply) {
         if (d.type == kAckPacket) return d.sequence == sendSeq_ ? Verdict::Succeed : Verdict::Keep;
         if (d.type == kInitPacket) {
             // The box restarted: the command is sent again, and an init datagram is no reply.
-            lastReplySeq_ = 0;
-            acknowledge(d.sequence);
+            acknowledgeArrival(d);
             return Verdict::EndReading;
         }
         if (isTerminalData(d.type)) {
@@ -228,10 +233,7 @@ SendResult NetworkBoxTransport::send(const std::string& command, char* reply) {
             delivered = acceptReply(d, text);
             return delivered ? Verdict::Succeed : Verdict::EndReading;
         }
-        if (d.type == kErrorPacket) {
-            setError(ErrErrorPacket);
-            return Verdict::Fail;
-        }
+        if (d.type == kErrorPacket) return errorPacketReceived();
         platform::sleepMs(kIdlePauseMs);
         return Verdict::Keep;
     });
@@ -245,14 +247,10 @@ int NetworkBoxTransport::post(const std::string& command) {
     return sendWithTries(terminalDatagram(command), [&](const Datagram& d) {
         if (d.type == kAckPacket) return d.sequence == sendSeq_ ? Verdict::Succeed : Verdict::Keep;
         if (d.type == kInitPacket || isTerminalData(d.type)) {
-            if (d.type == kInitPacket) lastReplySeq_ = 0;
-            acknowledge(d.sequence);
+            acknowledgeArrival(d);
             return Verdict::EndReading;
         }
-        if (d.type == kErrorPacket) {
-            setError(ErrErrorPacket);
-            return Verdict::Fail;
-        }
+        if (d.type == kErrorPacket) return errorPacketReceived();
         platform::sleepMs(kIdlePauseMs);
         return Verdict::Keep;
     });

@@ -69,6 +69,10 @@ private:
                     const std::function<void()>& idle = {});
     // Acknowledges `sequence` to the destination, with the 4 ms pauses.
     void acknowledge(uint16_t sequence);
+    // Acknowledges a datagram; an init datagram also makes LastReplySeq 0.
+    void acknowledgeArrival(const Datagram& datagram);
+    // The box refused: error 96.
+    static Verdict errorPacketReceived();
     // Acknowledges every datagram waiting right now, whatever its type.
     void acknowledgeFollowers();
     // Takes one datagram already waiting; when its type is in `acknowledged`, acknowledges it and

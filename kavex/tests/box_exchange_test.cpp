@@ -177,46 +177,35 @@ TEST_F(BoxExchangeTest, DatagramsWaitingBeforeTheCommandAreAcknowledgedWithTheir
 
 TEST_F(BoxExchangeTest, FailuresOfTheExchange) {
     SetWinSockTimeOut(1);
-    const struct {
-        const char* name;
-        std::function<void()> fault;
-        int32_t error;
-        const char* text;
-    } cases[] = {
-        {"error datagram",
-         [&] { answerWith([](const SentDatagram&) { return std::vector<Bytes>{datagram(5, 0, "")}; }); },
-         96, "Error packet received: <>"},
-        {"not sent", [&] { sockets.sendError = 10065; }, 77, "Error sending message: 10065"},
-        {"read failure before sending", [&] { sockets.failRead(10054); }, 78,
-         "Error receving message: 10054"},
-        {"zero-length read before sending", [&] { sockets.arriveEmpty(); }, 97,
-         "WinSocket connection closed: <>"},
-        {"read failure while sending",
-         [&] {
-             sockets.peer = [&](const SentDatagram& d) {
-                 if (d.type() == 3) sockets.failRead(10050);
-             };
-         },
-         78, "Error receving message: 10050"},
-        {"no acknowledgement", [&] { sockets.peer = nullptr; }, 79,
-         "WinSocket timeout expired: <>"},
-        {"acknowledged, no reply", [&] { box.install(); }, 79, "WinSocket timeout expired: <>"},
-        {"a datagram longer than the receive buffer",
-         [&] {
-             answerWith([](const SentDatagram&) {
-                 return std::vector<Bytes>{rawDatagram(3, 1, Bytes(131, 'x'))};
-             });
-         },
-         78, "Error receving message: 10040"},
+    const auto answering = [&](Bytes bytes) {
+        answerWith([bytes](const SentDatagram&) { return std::vector<Bytes>{bytes}; });
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.fault();
-        EXPECT_EQ(SendCommand("Q", reply), -1);
-        EXPECT_EQ(errorCode(), c.error);
-        EXPECT_EQ(errorText(), c.text);
-        EXPECT_EQ(ChgTerminal(5), 0) << "the terminal stays selectable";
-    }
+    expectFailures(
+        {
+            {"error datagram", [&] { answering(datagram(5, 0, "")); }, 96,
+             "Error packet received: <>"},
+            {"not sent", [&] { sockets.sendError = 10065; }, 77, "Error sending message: 10065"},
+            {"read failure before sending", [&] { sockets.failRead(10054); }, 78,
+             "Error receving message: 10054"},
+            {"zero-length read before sending", [&] { sockets.arriveEmpty(); }, 97,
+             "WinSocket connection closed: <>"},
+            {"read failure while sending",
+             [&] {
+                 sockets.peer = [&](const SentDatagram& d) {
+                     if (d.type() == 3) sockets.failRead(10050);
+                 };
+             },
+             78, "Error receving message: 10050"},
+            {"no acknowledgement", [&] { sockets.peer = nullptr; }, 79,
+             "WinSocket timeout expired: <>"},
+            {"acknowledged, no reply", [&] { box.install(); }, 79,
+             "WinSocket timeout expired: <>"},
+            {"a datagram longer than the receive buffer",
+             [&] { answering(rawDatagram(3, 1, Bytes(131, 'x'))); }, 78,
+             "Error receving message: 10040"},
+        },
+        [&] { return SendCommand("Q", reply); },
+        [] { EXPECT_EQ(ChgTerminal(5), 0) << "the terminal stays selectable"; });
 }
 
 TEST_F(BoxExchangeTest, WithoutAnAcknowledgementTheCommandIsSentUdpTriesTimes) {

@@ -188,42 +188,29 @@ TEST_F(BoxSelectionTest, TheFlushAcknowledgesDataAndInitWithWhatFollowsThem) {
 }
 
 TEST_F(BoxSelectionTest, ErrorsOfTheExchangeEndIt) {
-    const struct {
-        const char* name;
-        std::function<void()> fault;
-        int32_t error;
-        const char* text;
-    } cases[] = {
-        {"error datagram waiting", [&] { sockets.arrive(datagram(5, 0, "")); }, 96,
-         "Error packet received: <>"},
-        {"error datagram answering",
-         [&] {
-             box.status.clear();
-             sockets.peer = [&](const SentDatagram& d) {
-                 if (d.type() == 6) sockets.arrive(datagram(5, 0, ""));
-             };
-         },
-         96, "Error packet received: <>"},
-        {"read failure", [&] { sockets.failRead(10054); }, 78, "Error receving message: 10054"},
-        {"zero-length read", [&] { sockets.arriveEmpty(); }, 97,
-         "WinSocket connection closed: <>"},
-        {"status request not sent",
-         [&] {
-             sockets.sendError = 10065;
-             sockets.sendsBeforeError = 1;
-         },
-         77, "Error sending message: 10065"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.fault();
-        EXPECT_EQ(SetIPAddress(kBoxAddress), -1);
-        EXPECT_EQ(errorCode(), c.error);
-        EXPECT_EQ(errorText(), c.text);
-        sockets.peer = [&](const SentDatagram& d) {
-            if (d.type() == 6) sockets.arrive(datagram(6, 0, "V"));
-        };
-    }
+    expectFailures(
+        {
+            {"error datagram waiting", [&] { sockets.arrive(datagram(5, 0, "")); }, 96,
+             "Error packet received: <>"},
+            {"error datagram answering",
+             [&] {
+                 sockets.peer = [&](const SentDatagram& d) {
+                     if (d.type() == 6) sockets.arrive(datagram(5, 0, ""));
+                 };
+             },
+             96, "Error packet received: <>"},
+            {"read failure", [&] { sockets.failRead(10054); }, 78,
+             "Error receving message: 10054"},
+            {"zero-length read", [&] { sockets.arriveEmpty(); }, 97,
+             "WinSocket connection closed: <>"},
+            {"status request not sent",
+             [&] {
+                 sockets.sendError = 10065;
+                 sockets.sendsBeforeError = 1;
+             },
+             77, "Error sending message: 10065"},
+        },
+        [] { return SetIPAddress(kBoxAddress); }, [&] { box.install(); });
 }
 
 TEST_F(BoxSelectionTest, AFailedAcknowledgementIsNoFailure) {

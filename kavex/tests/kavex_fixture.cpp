@@ -26,17 +26,6 @@ void KavexLineTest::open(int32_t mode) {
     mark();
 }
 
-std::string KavexLineTest::errorText() {
-    char text[KAVEX_ERROR_SIZE];
-    GetError(text);
-    return text;
-}
-
-int32_t KavexLineTest::errorCode() {
-    char text[KAVEX_ERROR_SIZE];
-    return GetError(text);
-}
-
 void KavexLineTest::mark() { mark_ = line->sent.size(); }
 
 std::string KavexLineTest::sentSinceMark() const { return line->sentText().substr(mark_); }

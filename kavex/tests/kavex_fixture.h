@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "error_report.h"
 #include "kavex.h"
 #include "platform/memory_port.h"
 #include "scripted_terminal.h"
@@ -24,8 +25,8 @@ protected:
     // Opens port 1 in `mode` at 9600 baud, 8N1, and asserts that it opened.
     void open(int32_t mode);
     // What GetError reports now.
-    static std::string errorText();
-    static int32_t errorCode();
+    static std::string errorText() { return currentErrorText(); }
+    static int32_t errorCode() { return currentErrorCode(); }
     // What the library wrote since the line was last marked.
     void mark();
     std::string sentSinceMark() const;

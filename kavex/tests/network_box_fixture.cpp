@@ -77,15 +77,17 @@ void NetworkBoxTest::selectTerminalFive() {
     ASSERT_EQ(ChgTerminal(5), 0) << errorText();
 }
 
-std::string NetworkBoxTest::errorText() {
-    char text[KAVEX_ERROR_SIZE];
-    GetError(text);
-    return text;
-}
-
-int32_t NetworkBoxTest::errorCode() {
-    char text[KAVEX_ERROR_SIZE];
-    return GetError(text);
+void NetworkBoxTest::expectFailures(const std::vector<FailureCase>& cases,
+                                    const std::function<int32_t()>& call,
+                                    const std::function<void()>& after) {
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.fault();
+        EXPECT_EQ(call(), -1);
+        EXPECT_EQ(errorCode(), c.error);
+        EXPECT_EQ(errorText(), c.text);
+        if (after) after();
+    }
 }
 
 uint32_t NetworkBoxTest::msSince(uint32_t start) { return platform::tickCountMs() - start; }

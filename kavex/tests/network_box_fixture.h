@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "error_report.h"
 #include "kavex.h"
 #include "scripted_sockets.h"
 
@@ -57,9 +59,20 @@ protected:
     // selectBox() on a multi-drop side and selects terminal 5 without the logon dialogue.
     void selectTerminalFive();
 
-    static std::string errorText();
-    static int32_t errorCode();
+    static std::string errorText() { return currentErrorText(); }
+    static int32_t errorCode() { return currentErrorCode(); }
     static uint32_t msSince(uint32_t start);
+    // Injects each case's fault in turn and checks that `call` then fails with its error and
+    // text; `after` runs after each case.
+    struct FailureCase {
+        const char* name;
+        std::function<void()> fault;
+        int32_t error;
+        const char* text;
+    };
+    static void expectFailures(const std::vector<FailureCase>& cases,
+                               const std::function<int32_t()>& call,
+                               const std::function<void()>& after = {});
     // Sequence numbers of the acknowledgements sent.
     std::vector<uint16_t> acknowledged() const;
     // Datagrams sent that are not acknowledgements.
