@@ -7,11 +7,7 @@
 #include <QSqlTableModel>
 
 #include "Avanzamento.h"
-#include "ElencoGiorni.h"
-#include "GiorniSpuntati.h"
-#include "ScaricoPRE.h"
 #include "TerminaleSimulato.h"
-#include "TracciatoRilevatore.h"
 
 using namespace zentar;
 
@@ -54,10 +50,9 @@ protected:
         TerminaleSimulato::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        tracciato = std::make_unique<TracciatoRilevatore>(*db, dialogs);
-        scarico = std::make_unique<ScaricoPRE>(*db, *stato, kavex, dialogs, *tracciato, orologio);
-        elenco = std::make_unique<ElencoGiorni>(*connessione, viste, orologio);
-        giorni = std::make_unique<GiorniSpuntati>(*scarico, *elenco, viste, dialogs);
+        scarico = &servizi->scarico;
+        elenco = &servizi->elenco;
+        giorni = &servizi->giorni;
     }
 
     // Terminal `codice` on a direct line holding `files`, selected and connected.
@@ -102,10 +97,9 @@ protected:
     }
     bool sulTerminale(const char* nome) { return terminale().file('A', nome).has_value(); }
 
-    std::unique_ptr<TracciatoRilevatore> tracciato;
-    std::unique_ptr<ScaricoPRE> scarico;
-    std::unique_ptr<ElencoGiorni> elenco;
-    std::unique_ptr<GiorniSpuntati> giorni;
+    ScaricoPRE* scarico = nullptr;
+    ElencoGiorni* elenco = nullptr;
+    GiorniSpuntati* giorni = nullptr;
 };
 
 // ---- the list of days ----

@@ -53,8 +53,9 @@ void TerminaleSimulato::SetUp()
     ASSERT_TRUE(QDir(programFolder.path()).mkdir("Timbrature"));
     Set232TimeOut(2);
     SetWinSockTimeOut(2);
-    connessione = std::make_unique<GestoreConnessione>(*db, *stato, kavex, viste, dialogs,
-                                                       [this] { return indirizzoLocale; });
+    servizi = std::make_unique<ServiziTerminale>(*db, *stato, kavex, viste, viste, dialogs, orologio,
+                                                 [this] { return indirizzoLocale; });
+    connessione = &servizi->connessione;
 }
 
 void TerminaleSimulato::TearDown()
@@ -63,7 +64,8 @@ void TerminaleSimulato::TearDown()
     Set232TimeOut(10);
     SetWinSockTimeOut(7);
     EnableMeter(0);
-    connessione.reset();
+    connessione = nullptr;
+    servizi.reset();
     sessione.reset();
     scatola.reset();
     DatabaseTest::TearDown();

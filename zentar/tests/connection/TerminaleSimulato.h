@@ -1,8 +1,8 @@
 #pragma once
-// A fresh database, a registered and selected terminal, and a simulated device to reach it:
-// on a pseudo-terminal linked as COM7 (a line, a bus, a modem) or behind a network box on a
-// loopback UDP address. The connection runs on the real libkavex.so, noted by KavexRegistrata,
-// and reports to recording windows.
+// A fresh database, a registered and selected terminal, a simulated device to reach it (on a
+// pseudo-terminal linked as COM7: a line, a bus, a modem; or behind a network box on a loopback
+// UDP address), and the terminal operations wired as the program wires them, on the real
+// libkavex.so noted by KavexRegistrata, reporting to recording windows.
 
 #include <memory>
 #include <utility>
@@ -12,7 +12,7 @@
 #include <QVariant>
 
 #include "Clock.h"
-#include "Connessione.h"
+#include "ServiziTerminale.h"
 #include "DatabaseFixture.h"
 #include "Registratori.h"
 #include "sim/network_box.h"
@@ -49,7 +49,8 @@ protected:
     QString indirizzoLocale;
     KavexRegistrata kavex;
     VisteRegistrate viste;
-    std::unique_ptr<zentar::GestoreConnessione> connessione;
+    std::unique_ptr<zentar::ServiziTerminale> servizi;
+    zentar::GestoreConnessione* connessione = nullptr;  // servizi->connessione
     std::unique_ptr<kavex_test::SimSession> sessione;
     std::unique_ptr<sim::NetworkBox> scatola;
     std::shared_ptr<sim::Terminal> terminaleScatola;
