@@ -55,14 +55,18 @@ void MeterWindow::emit(int32_t kind, const std::string& text, int32_t records, i
 extern "C" {
 
 KAVEX_API int32_t SetMeterCallback(KavexMeterCallback callback, void* context) {
-    kavex::state().meterCallback = callback;
-    kavex::state().meterContext = callback != nullptr ? context : nullptr;
-    return 0;
+    return kavex::guarded([&] {
+        kavex::state().meterCallback = callback;
+        kavex::state().meterContext = callback != nullptr ? context : nullptr;
+        return 0;
+    });
 }
 
 KAVEX_API int32_t EnableMeter(int32_t enable) {
-    kavex::state().meterEnabled = enable != 0;
-    return 0;
+    return kavex::guarded([&] {
+        kavex::state().meterEnabled = enable != 0;
+        return 0;
+    });
 }
 
 }  // extern "C"
