@@ -175,10 +175,17 @@ int32_t checkTerminalBehindBox(NetworkBoxTransport& box, int32_t terminal) {
     }
 }
 
-// Mode 6: EOT until the terminal answers with EOT or stops answering, then identification.
+// Mode 6: EOT until the terminal answers with EOT or stops answering, then identification. A
+// terminal that keeps answering something else (a transfer still running) is given a bounded
+// number of EOTs, so that the selection cannot hang.
+constexpr int kBoxWakeUpLimit = 100;
+
 int32_t logOnBehindBox() {
     postCommand(kEot);
-    while (readReply(reply(), 1) == 0 && reply()[0] != '\x04') postCommand(kEot);
+    for (int sent = 1; sent < kBoxWakeUpLimit; ++sent) {
+        if (readReply(reply(), 1) != 0 || reply()[0] == '\x04') break;
+        postCommand(kEot);
+    }
     return identificationResult();
 }
 

@@ -406,6 +406,19 @@ TEST_F(BoxExchangeTest, SetTerminalBehindTheBoxSendsEotUntilItComesBackThenIdent
     EXPECT_EQ(SetTerminal(7), -2) << "not identified";
 }
 
+TEST_F(BoxExchangeTest, ATerminalThatNeverAnswersEotWithEotGetsABoundedNumberOfThem) {
+    int eots = 0;
+    sockets.peer = [&](const SentDatagram& d) {
+        if (d.type() != 3) return;
+        sockets.arrive(ack(d.sequence()));
+        const std::string command = d.text().substr(1);
+        if (command == "\x04") sockets.arrive(box.replyDatagram(5, "BUSY " + std::to_string(++eots)));
+        if (command == "%XI") sockets.arrive(box.replyDatagram(5, "Pello"));
+    };
+    ASSERT_EQ(SetTerminal(5), 0) << errorText();
+    EXPECT_EQ(eots, 100);
+}
+
 TEST_F(BoxExchangeTest, TheBoxsSerialSideDecidesTheTerminalNumbers) {
     const struct {
         const char* status;
