@@ -197,12 +197,11 @@ bool terminalFitsMode(int32_t mode, int32_t terminal) {
     return true;
 }
 
-int32_t setTerminal(int32_t terminal) {
+// The selection steps SetTerminal and ChgTerminal share: a device must be open, the number is
+// stored once it is in range, and it must suit the mode (behind a box, the box's serial side).
+// 0 when the number is taken, -1 with the error set.
+int32_t takeTerminalNumber(int32_t terminal) {
     LibraryState& s = state();
-    s.lastError = 0;
-    s.ovridFlag = false;
-    s.echoFlag = false;
-    clearReply();
     if (s.openMode == kNoDevice) {
         setError(ErrNotInitialized);
         return -1;
@@ -210,10 +209,19 @@ int32_t setTerminal(int32_t terminal) {
     if (terminal < 0 || terminal > 254) return parameterFailure();
     s.selectedTerminal = static_cast<uint8_t>(terminal);
     if (NetworkBoxTransport* box = s.transport->networkBox()) {
-        if (checkTerminalBehindBox(*box, terminal) != 0) return -1;
-        return logOnBehindBox();
+        return checkTerminalBehindBox(*box, terminal);
     }
-    if (!terminalFitsMode(s.openMode, terminal)) return parameterFailure();
+    return terminalFitsMode(s.openMode, terminal) ? 0 : parameterFailure();
+}
+
+int32_t setTerminal(int32_t terminal) {
+    LibraryState& s = state();
+    s.lastError = 0;
+    s.ovridFlag = false;
+    s.echoFlag = false;
+    clearReply();
+    if (takeTerminalNumber(terminal) != 0) return -1;
+    if (s.transport->networkBox() != nullptr) return logOnBehindBox();
     if (SelvoTransport* bus = s.transport->selvo()) return wakeSelvoTerminal(*bus, terminal);
     switch (s.openMode) {
         case ModeLineDriver: return logOnThroughLineDriver(*s.transport->serialPort(), terminal);
@@ -225,16 +233,7 @@ int32_t setTerminal(int32_t terminal) {
 int32_t chgTerminal(int32_t terminal) {
     LibraryState& s = state();
     clearErrorAndReply();
-    if (s.openMode == kNoDevice) {
-        setError(ErrNotInitialized);
-        return -1;
-    }
-    if (terminal < 0 || terminal > 254) return parameterFailure();
-    s.selectedTerminal = static_cast<uint8_t>(terminal);
-    if (NetworkBoxTransport* box = s.transport->networkBox()) {
-        return checkTerminalBehindBox(*box, terminal);
-    }
-    if (!terminalFitsMode(s.openMode, terminal)) return parameterFailure();
+    if (takeTerminalNumber(terminal) != 0) return -1;
     if (s.openMode == ModeLineDriver) {
         platform::SerialPort& port = *s.transport->serialPort();
         port.write(std::string("\x11"));
