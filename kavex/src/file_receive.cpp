@@ -1,7 +1,8 @@
 // RecvFile, ViewFile, SetKeyRec and SetKeyRecStr: receiving a terminal file record by record,
 // into a local file or into the caller's memory, and the record keys of a keyed receive.
+#include <algorithm>
 #include <array>
-#include <cstdio>
+#include <limits>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -99,7 +100,10 @@ int32_t Reception::listingStep() {
     std::vector<std::string> entries;
     if (listDirectory(paddedName(name_), entries) < 1) return abort(ErrDirIgnored);
     const std::string& entry = entries.front();
-    listed_ = entry.size() > kEntrySizeOffset ? decimalValue(entry.c_str() + kEntrySizeOffset) : 0;
+    const int64_t listed =
+        entry.size() > kEntrySizeOffset ? decimalValue(entry.c_str() + kEntrySizeOffset) : 0;
+    // Held within 32 bits, so that the meter's products of it never overflow.
+    listed_ = std::clamp<int64_t>(listed, 0, std::numeric_limits<int32_t>::max());
     return 0;
 }
 

@@ -7,21 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "kavex_fixture.h"
+#include "operations_fixture.h"
 
 namespace kavex_test {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class ClockConfigTest : public KavexLineTest {
+class ClockConfigTest : public OperationsTest {
 protected:
     void SetUp() override {
-        KavexLineTest::SetUp();
-        open(3);
-        ASSERT_EQ(ChgTerminal(0), 0);
+        OperationsTest::SetUp();
         echoAll();
-        mark();
     }
     // The terminal echoes every line, as it confirms a setting.
     void echoAll() {

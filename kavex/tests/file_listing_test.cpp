@@ -6,29 +6,25 @@
 #include <functional>
 #include <string>
 
-#include "kavex_fixture.h"
-#include "library_state.h"
+#include "operations_fixture.h"
 #include "transfer_script.h"
 
 namespace kavex_test {
 namespace {
 
-class ListingTest : public KavexLineTest {
+class ListingTest : public OperationsTest {
 protected:
     void SetUp() override {
-        KavexLineTest::SetUp();
-        open(3);
-        ASSERT_EQ(ChgTerminal(0), 0);
+        OperationsTest::SetUp();
         script.paced = false;  // listings are sent at once
         terminal.handler = script.handler();
         std::memset(entries, 'm', sizeof entries);
-        mark();
     }
-    void TearDown() override {
-        kavex::state().ovridFlag = false;
-        KavexLineTest::TearDown();
+    // Slot i as a text, up to its zero or its end.
+    std::string slot(size_t i) const {
+        const char* at = entries + KAVEX_LIST_ENTRY_SIZE * i;
+        return {at, strnlen(at, KAVEX_LIST_ENTRY_SIZE)};
     }
-    std::string slot(size_t i) const { return entries + KAVEX_LIST_ENTRY_SIZE * i; }
     // A listing of `names` with sizes 10, 11, ... and the end line `count` (default: right).
     static Lines listing(const std::string& head, const Lines& names, int count = -1) {
         Lines lines{head};

@@ -6,11 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "kavex_fixture.h"
-#include "library_state.h"
-#include "local_records.h"
 #include "meter_recorder.h"
-#include "temporary_files.h"
+#include "operations_fixture.h"
 #include "transfer_script.h"
 
 namespace kavex_test {
@@ -24,22 +21,12 @@ std::string crlfLines(const Lines& records) {
     return text;
 }
 
-class ReceiveTest : public KavexLineTest {
+class ReceiveTest : public OperationsTest {
 protected:
     void SetUp() override {
-        KavexLineTest::SetUp();
-        open(3);
-        ASSERT_EQ(ChgTerminal(0), 0);
+        OperationsTest::SetUp();
         terminal.handler = script.handler();
         path = folder.file("received");
-        mark();
-    }
-    void TearDown() override {
-        SetKeyRec(0);
-        kavex::injectLocalFileFaults({});
-        kavex::state().recordLimits = {};
-        kavex::state().ovridFlag = false;
-        KavexLineTest::TearDown();
     }
     // The Ovrid model: listings by pattern, no CR pacing.
     void ovrid() {
@@ -58,7 +45,6 @@ protected:
     static std::string crs(size_t n) { return std::string(n, '\r'); }
 
     TransferScript script;
-    TemporaryFolder folder;
     std::string path;
 };
 

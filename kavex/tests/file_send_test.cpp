@@ -6,11 +6,8 @@
 #include <set>
 #include <string>
 
-#include "kavex_fixture.h"
-#include "library_state.h"
-#include "local_records.h"
 #include "meter_recorder.h"
-#include "temporary_files.h"
+#include "operations_fixture.h"
 
 namespace kavex_test {
 namespace {
@@ -51,25 +48,15 @@ struct Loader {
     bool refuseLoad = false;
 };
 
-class SendTest : public KavexLineTest {
+class SendTest : public OperationsTest {
 protected:
     void SetUp() override {
-        KavexLineTest::SetUp();
-        open(3);
-        ASSERT_EQ(ChgTerminal(0), 0);
+        OperationsTest::SetUp();
         terminal.handler = [this](const std::string& l) { return loader.answer(l); };
         path = folder.file("local.txt");
-        mark();
-    }
-    void TearDown() override {
-        kavex::injectLocalFileFaults({});
-        kavex::state().recordLimits = {};
-        kavex::state().ovridFlag = false;
-        KavexLineTest::TearDown();
     }
 
     Loader loader;
-    TemporaryFolder folder;
     std::string path;
 };
 

@@ -13,11 +13,14 @@
 #include "kavex.h"
 #include "sim/network_box.h"
 #include "sim/terminal.h"
+#include "sim_session.h"
 #include "temporary_files.h"
 
 namespace {
 
+using kavex_test::errorCode;
 using kavex_test::fileExists;
+using kavex_test::lastError;
 using kavex_test::readBytes;
 using kavex_test::TemporaryFolder;
 using kavex_test::writeBytes;
@@ -25,17 +28,6 @@ using Records = std::vector<std::string>;
 
 constexpr const char* kBox = "127.0.0.2";
 constexpr int kTerminal = 3;
-
-std::string lastError() {
-    char text[KAVEX_ERROR_SIZE];
-    const int32_t code = GetError(text);
-    return std::to_string(code) + " " + text;
-}
-
-int32_t errorCode() {
-    char text[KAVEX_ERROR_SIZE];
-    return GetError(text);
-}
 
 // A UDP port no socket of this machine holds right now.
 uint16_t unusedPort() {

@@ -14,7 +14,9 @@
 
 namespace {
 
+using kavex_test::errorCode;
 using kavex_test::fileExists;
+using kavex_test::lastError;
 using kavex_test::kPort;
 using kavex_test::makeDevice;
 using kavex_test::readBytes;
@@ -39,17 +41,6 @@ const ModeCase kModes[] = {
     {"LineDriver", 2, 38400, 5, 1000},
     {"IndirectRouted", 4, 38400, 7, 300},
 };
-
-std::string lastError() {
-    char text[KAVEX_ERROR_SIZE];
-    const int32_t code = GetError(text);
-    return std::to_string(code) + " " + text;
-}
-
-int32_t errorCode() {
-    char text[KAVEX_ERROR_SIZE];
-    return GetError(text);
-}
 
 // `count` records of 20 to 40 characters, different from each other.
 Records numberedRecords(int count, const std::string& tag) {
