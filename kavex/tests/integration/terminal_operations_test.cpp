@@ -150,6 +150,14 @@ TEST_P(TerminalOperations, ListsViewsAndDeletesFiles) {
     ASSERT_EQ(ViewFile("BIG", text, sizeof text), 2) << "what fits: " << lastError();
     EXPECT_EQ(errorCode(), 0);
     char reply[KAVEX_REPLY_SIZE];
+    if (GetParam().mode == 2) {
+        // Through a line driver nothing empties the line after a cut: the records the driver
+        // had already relayed still arrive, and the caller reads them away as the terminal's
+        // own lines before its next command.
+        for (int line = 0; line < 10000; ++line) {
+            if (GetMsgEx(reply) != 0 && errorCode() == 40) break;
+        }
+    }
     ASSERT_EQ(SendCommand("@CFG 05", reply), 0) << "the link is clean after the cut: " << lastError();
     EXPECT_STREQ(reply, "@CFG 05 HELLO");
 
