@@ -29,18 +29,6 @@ using Records = std::vector<std::string>;
 constexpr const char* kBox = "127.0.0.2";
 constexpr int kTerminal = 3;
 
-// A UDP port no socket of this machine holds right now.
-uint16_t unusedPort() {
-    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(s);
-    return ntohs(address.sin_port);
-}
-
 std::string crlfText(const Records& records) {
     std::string text;
     for (const std::string& r : records) text += r + "\r\n";
@@ -65,7 +53,7 @@ protected:
         network->start();
 
         SetWinSockTimeOut(3);
-        const uint16_t port = unusedPort();
+        const uint16_t port = kavex_test::freeUdpPort();
         ASSERT_EQ(InitCOMM(port, 6, 0, 0), port) << lastError();
         ASSERT_EQ(ChangeAdapter("0.0.0.0"), 0) << lastError();
         ASSERT_EQ(SetRemoteUDPPort(network->port()), 0) << lastError();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "kavex.h"
+#include "sim_session.h"
 #include "sim/civil_time.h"
 #include "sim/network_box.h"
 #include "sim/terminal.h"
@@ -18,29 +19,13 @@ namespace {
 
 constexpr const char* kBox = "127.0.0.2";
 
-std::string lastError(int32_t* code = nullptr) {
+using kavex_test::errorCode;
+
+// GetError's text alone.
+std::string lastError() {
     char text[KAVEX_ERROR_SIZE];
-    const int32_t c = GetError(text);
-    if (code != nullptr) *code = c;
+    GetError(text);
     return text;
-}
-
-int32_t errorCode() {
-    int32_t code = 0;
-    lastError(&code);
-    return code;
-}
-
-// A UDP port no socket of this machine holds right now.
-uint16_t freePort() {
-    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(s);
-    return ntohs(address.sin_port);
 }
 
 struct SessionCase {
@@ -82,7 +67,7 @@ protected:
     }
     // InitCOMM on a port of the library's own, the adapter "0.0.0.0", the box's port.
     void open() {
-        const uint16_t local = freePort();
+        const uint16_t local = kavex_test::freeUdpPort();
         ASSERT_EQ(InitCOMM(local, 6, 0, 0), local) << lastError();
         ASSERT_EQ(ChangeAdapter("0.0.0.0"), 0) << lastError();
         ASSERT_EQ(SetRemoteUDPPort(box->port()), 0) << lastError();

@@ -1,6 +1,10 @@
 #include "sim_session.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -12,6 +16,17 @@
 #include "sim/rs232_line.h"
 
 namespace kavex_test {
+
+uint16_t freeUdpPort() {
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+    ::close(s);
+    return ntohs(address.sin_port);
+}
 
 SimDevice makeDevice(int mode, int number, const sim::TerminalConfig& config) {
     SimDevice made;

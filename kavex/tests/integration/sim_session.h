@@ -37,6 +37,9 @@ SimDevice withModem(SimDevice device, const sim::ModemConfig& config = {});
 std::string lastError(int32_t* code = nullptr);
 int32_t errorCode();
 
+// A UDP port no socket of this machine holds right now.
+uint16_t freeUdpPort();
+
 // A temporary COM_PORT_DIR with one device linked as COM<kPort>, running until destruction.
 class SimSession {
 public:
