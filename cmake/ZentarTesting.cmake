@@ -18,8 +18,12 @@ function(zentar_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # An empty value would shift the property pairs, so ENVIRONMENT is passed only when given.
+  set(T_PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${T_RUN_SERIAL_VALUE})
+  if(T_ENVIRONMENT)
+    list(APPEND T_PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENVIRONMENT}"
-               RUN_SERIAL ${T_RUN_SERIAL_VALUE})
+    PROPERTIES ${T_PROPERTIES})
 endfunction()
