@@ -75,6 +75,20 @@ int32_t LibreriaKavex::DeleFile(const QString& nome) { return ::DeleFile(testoTe
 
 int32_t LibreriaKavex::EnableMeter(int32_t acceso) { return ::EnableMeter(acceso); }
 
+int32_t LibreriaKavex::GetParameter(int32_t numero, QString& valore)
+{
+    char buffer[KAVEX_REPLY_SIZE + 1] = {};
+    const int32_t risultato = ::GetParameter(numero, buffer);
+    buffer[KAVEX_REPLY_SIZE] = '\0';
+    valore = risultato == 0 ? daTerminale(buffer) : QString();
+    return risultato;
+}
+
+int32_t LibreriaKavex::SetParameter(int32_t numero, const QString& valore)
+{
+    return ::SetParameter(numero, testoTerminale(valore).constData());
+}
+
 int32_t LibreriaKavex::GetError(QString& testo)
 {
     char buffer[KAVEX_ERROR_SIZE] = {};

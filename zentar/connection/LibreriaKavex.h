@@ -30,6 +30,10 @@ public:
     virtual int32_t RecvFile(const QString& nome, const QString& percorso);
     virtual int32_t DeleFile(const QString& nome);
     virtual int32_t EnableMeter(int32_t acceso);
+    // A numbered configuration parameter; `valore` gets the text up to the buffer's first zero
+    // byte when the result is 0.
+    virtual int32_t GetParameter(int32_t numero, QString& valore);
+    virtual int32_t SetParameter(int32_t numero, const QString& valore);
     // The current error code, and its text in `testo`.
     virtual int32_t GetError(QString& testo);
 };

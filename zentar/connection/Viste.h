@@ -45,6 +45,18 @@ public:
     virtual void ApriCartella() = 0;
 };
 
+// The windows that show which terminal is selected: the main window's list of punch days and
+// the selection state of the main and export windows.
+class VistaSelezione {
+public:
+    virtual ~VistaSelezione() = default;
+
+    // Empties the main window's list of punch days.
+    virtual void SvuotaElenco() = 0;
+    // Every window's Check_CodiceTerminale: the main window's first, then the export window's.
+    virtual void Check_CodiceTerminale() = 0;
+};
+
 // Kavex's progress displays (the network box connection, file transfers), shown by the host.
 class VistaAvanzamento {
 public:

@@ -1,6 +1,7 @@
 #pragma once
-// Every message box and file or folder dialog of Zentar goes through this service. The program
-// gives it a QMessageBox/QFileDialog implementation; tests give it scripted answers.
+// Every message box and file or folder dialog of Zentar goes through this service, and so does
+// opening a folder in the desktop's file manager. The program gives it a QMessageBox/QFileDialog
+// implementation; tests give it scripted answers.
 
 #include <optional>
 
@@ -29,6 +30,9 @@ public:
     // File selection for writing, proposing `proposedName`.
     virtual std::optional<QString> chooseFileToSave(const QString& title, const QString& proposedName,
                                                     const QString& filter, int selectedFilter) = 0;
+
+    // Opens an existing folder in the desktop's file manager.
+    virtual void showFolder(const QString& folder) = 0;
 };
 
 }  // namespace zentar

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 #include "DialogService.h"
@@ -21,6 +23,7 @@ public:
 
     std::deque<zentar::Answer> answers;  // next answers to message boxes
     std::vector<Shown> shown;            // every message box, in order
+    QStringList foldersShown;            // every folder opened in the file manager
 
     zentar::Answer message(zentar::MessageKind kind, const QString& text, zentar::MessageButtons buttons) override
     {
@@ -39,6 +42,17 @@ public:
     std::optional<QString> chooseFileToSave(const QString& title, const QString&, const QString&, int) override
     {
         return unexpected(title);
+    }
+
+    void showFolder(const QString& folder) override { foldersShown << folder; }
+
+    // The texts of the message boxes shown so far.
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const Shown& s : shown)
+            all << s.text;
+        return all;
     }
 
 private:

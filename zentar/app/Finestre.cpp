@@ -1,0 +1,100 @@
+#include "Finestre.h"
+
+#include <QCoreApplication>
+
+#include "DialoghiQt.h"
+#include "TfrmChooseVRN.h"
+#include "TfrmMain.h"
+
+namespace zentar {
+
+Finestre::Finestre(OpzioniProgramma opzioni) : opzioni_(std::move(opzioni)) {}
+
+Finestre::~Finestre()
+{
+    // The windows go before the services and the data module they use.
+    frmChooseVRN_.reset();
+    frmMain_.reset();
+}
+
+std::unique_ptr<Finestre> Finestre::Avvia(OpzioniProgramma opzioni, QString* errore)
+{
+    std::unique_ptr<Finestre> f(new Finestre(std::move(opzioni)));
+    f->kavex_ = f->opzioni_.kavex;
+    if (f->kavex_ == nullptr) {
+        f->kavexReale_ = std::make_unique<LibreriaKavex>();
+        f->kavex_ = f->kavexReale_.get();
+    }
+    f->dialoghi_ = f->opzioni_.dialoghi;
+    if (f->dialoghi_ == nullptr) {
+        f->dialoghiQt_ = std::make_unique<DialoghiQt>();
+        f->dialoghi_ = f->dialoghiQt_.get();
+    }
+    f->stato_ = std::make_unique<StatoTerminale>(f->opzioni_.cartellaProgramma);
+
+    f->database_ = TDMDatabase::Apri(
+        *f->stato_, OpzioniDatabase{.cartellaProgramma = f->opzioni_.cartellaProgramma, .motore = f->opzioni_.motore},
+        errore);
+    if (!f->database_)
+        return nullptr;
+
+    const Clock& orologio = f->opzioni_.orologio != nullptr ? *f->opzioni_.orologio : systemClock();
+    f->servizi_ = std::make_unique<ServiziTerminale>(*f->database_, *f->stato_, *f->kavex_, *f, *f, *f->dialoghi_,
+                                                     orologio, f->opzioni_.indirizzoLocale);
+    f->selezione_ = std::make_unique<SelezioneRilevatore>(*f->database_, *f->stato_, f->servizi_->connessione, *f,
+                                                          *f->dialoghi_);
+    f->collegamentoAvanzamento_ = std::make_unique<CollegamentoAvanzamento>(f->avanzamento_);
+
+    f->frmMain_ = std::make_unique<TfrmMain>(*f->stato_, *f->database_, *f->servizi_, *f->kavex_, *f->dialoghi_, *f);
+    f->frmChooseVRN_ = std::make_unique<TfrmChooseVRN>(*f->stato_, *f->database_, *f->selezione_, *f->frmMain_, *f);
+    return f;
+}
+
+void Finestre::ScriviConsoleMainErr(const QString& testo) { frmMain_->ScriviConsoleMainErr(testo); }
+
+// The console's address fields come with the console window.
+void Finestre::ScriviIndirizziRete(const IndirizziRete&) {}
+
+void Finestre::ImmagineConnessione(bool acceso) { frmMain_->ImmagineConnessione(acceso); }
+
+void Finestre::AbilitaControlli(bool connesso) { frmMain_->AbilitaControlli(connesso); }
+
+void Finestre::FillCheckList(const QStringList& giorni) { frmMain_->FillCheckList(giorni); }
+
+void Finestre::DisabilitaScaricaElimina() { frmMain_->DisabilitaScaricaElimina(); }
+
+void Finestre::ApriCartella() { frmMain_->ApriCartella(); }
+
+void Finestre::SvuotaElenco() { frmMain_->FillCheckList({}); }
+
+void Finestre::Check_CodiceTerminale() { frmMain_->Check_CodiceTerminale(); }
+
+void Finestre::MostraPrincipale() { mostraSolo(*frmMain_); }
+
+void Finestre::MostraScelta() { mostraSolo(*frmChooseVRN_); }
+
+// The export window, the terminal list and the console are not part of the program yet.
+void Finestre::MostraEsporta() {}
+void Finestre::MostraConfigurazione() {}
+void Finestre::MostraPrompt() {}
+
+void Finestre::Termina()
+{
+    if (opzioni_.termina)
+        opzioni_.termina();
+    else
+        QCoreApplication::quit();
+}
+
+void Finestre::mostraSolo(QWidget& finestra)
+{
+    for (QWidget* w : {static_cast<QWidget*>(frmMain_.get()), static_cast<QWidget*>(frmChooseVRN_.get())}) {
+        if (w != &finestra)
+            w->hide();
+    }
+    finestra.show();
+    finestra.raise();
+    finestra.activateWindow();
+}
+
+}  // namespace zentar
