@@ -1,0 +1,121 @@
+#include "SupportoE2E.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+namespace {
+
+int asMs(std::chrono::milliseconds durata) { return static_cast<int>(durata.count()); }
+
+void prepara(QProcess& processo, const QString& cartella)
+{
+    AmbienteDiProva();
+    processo.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    if (!cartella.isEmpty())
+        processo.setWorkingDirectory(cartella);
+}
+
+}  // namespace
+
+void AmbienteDiProva()
+{
+    static const QTemporaryDir configurazione;
+    static const bool fatto = [] {
+        static int argc = 1;
+        static char nome[] = "zentar-e2e-tests";
+        static char* argv[] = {nome, nullptr};
+        static QCoreApplication app(argc, argv);
+        const QString ini = configurazione.filePath("odbc.ini");
+        QFile(ini).open(QIODevice::WriteOnly);
+        qputenv("ODBCINI", ini.toLocal8Bit());
+        qputenv("ODBCSYSINI", configurazione.path().toLocal8Bit());
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }();
+    (void)fatto;
+}
+
+Esito Esegui(const QString& programma, const QStringList& argomenti, const QString& cartella,
+             std::chrono::milliseconds limite)
+{
+    QProcess processo;
+    prepara(processo, cartella);
+    processo.start(programma, argomenti);
+    Esito esito;
+    if (!processo.waitForStarted(asMs(limite))) {
+        esito.errori = processo.errorString();
+        return esito;
+    }
+    processo.closeWriteChannel();
+    esito.finito = processo.waitForFinished(asMs(limite));
+    if (!esito.finito) {
+        processo.kill();
+        processo.waitForFinished();
+    }
+    esito.stato = processo.exitStatus();
+    esito.codice = processo.exitCode();
+    esito.uscita = QString::fromLocal8Bit(processo.readAllStandardOutput());
+    esito.errori = QString::fromLocal8Bit(processo.readAllStandardError());
+    return esito;
+}
+
+ProgrammaAvviato::ProgrammaAvviato(const QString& programma, const QStringList& argomenti, const QString& cartella)
+{
+    prepara(processo_, cartella);
+    processo_.start(programma, argomenti);
+    processo_.waitForStarted();
+}
+
+ProgrammaAvviato::~ProgrammaAvviato()
+{
+    if (processo_.state() == QProcess::NotRunning)
+        return;
+    if (!termina()) {
+        processo_.kill();
+        processo_.waitForFinished();
+    }
+}
+
+QString ProgrammaAvviato::primaRiga(std::chrono::milliseconds limite)
+{
+    QElapsedTimer trascorso;
+    trascorso.start();
+    while (!processo_.canReadLine() && processo_.state() == QProcess::Running && trascorso.elapsed() < limite.count())
+        processo_.waitForReadyRead(100);
+    return processo_.canReadLine() ? QString::fromLocal8Bit(processo_.readLine()).trimmed() : QString();
+}
+
+bool ProgrammaAvviato::termina(std::chrono::milliseconds limite)
+{
+    processo_.terminate();
+    return processo_.waitForFinished(asMs(limite));
+}
+
+bool AttendiFinche(const std::function<bool()>& condizione, std::chrono::milliseconds limite)
+{
+    QElapsedTimer trascorso;
+    trascorso.start();
+    while (!condizione()) {
+        if (trascorso.elapsed() >= limite.count())
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+void SuFileSQLite(const QString& file, const std::function<void(QSqlDatabase& db)>& lavoro)
+{
+    const QString nome = QStringLiteral("prova-e2e");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nome);
+        db.setDatabaseName(file);
+        if (db.open())
+            lavoro(db);
+        else
+            ADD_FAILURE() << "cannot open " << file.toStdString();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nome);
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Running the real programs from a test: a program run to its end with its output kept, or a
+// device simulator kept running while the test talks to it. Every child sees no ODBC data
+// source (ODBCINI and ODBCSYSINI name empty files of the test), so Zentar and its tools open
+// Zentar.db in the program folder whatever this machine defines; the test process itself is
+// set up the same way, so that what it opens is what they open.
+
+#include <chrono>
+#include <functional>
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+struct Esito {
+    bool finito = false;  // false: still running when the time was up, and killed
+    QProcess::ExitStatus stato = QProcess::NormalExit;
+    int codice = -1;
+    QString uscita;  // standard output
+    QString errori;  // standard error
+};
+
+// Runs `programma` to its end in `cartella` (the current folder when empty).
+Esito Esegui(const QString& programma, const QStringList& argomenti, const QString& cartella = {},
+             std::chrono::milliseconds limite = 30s);
+
+// A program started in the background and ended (SIGTERM, then SIGKILL) when destroyed.
+class ProgrammaAvviato {
+public:
+    ProgrammaAvviato(const QString& programma, const QStringList& argomenti, const QString& cartella = {});
+    ~ProgrammaAvviato();
+
+    ProgrammaAvviato(const ProgrammaAvviato&) = delete;
+    ProgrammaAvviato& operator=(const ProgrammaAvviato&) = delete;
+
+    bool inEsecuzione() const { return processo_.state() == QProcess::Running; }
+    // The first line of standard output, without its end; empty when none came in time.
+    QString primaRiga(std::chrono::milliseconds limite = 20s);
+    // Sends SIGTERM; whether the program ended within `limite`.
+    bool termina(std::chrono::milliseconds limite = 10s);
+    QString errori() { return QString::fromLocal8Bit(processo_.readAllStandardError()); }
+
+private:
+    QProcess processo_;
+};
+
+// Once per process: the application object Qt SQL and QProcess want, the empty ODBC
+// configuration and the offscreen display, for the test process and its children.
+void AmbienteDiProva();
+
+// Polls `condizione` every 100 ms until it holds or `limite` has passed; whether it held.
+bool AttendiFinche(const std::function<bool()>& condizione, std::chrono::milliseconds limite);
+
+// Runs `lavoro` on the SQLite file through a connection of the test's own, closed afterwards.
+void SuFileSQLite(const QString& file, const std::function<void(QSqlDatabase& db)>& lavoro);
