@@ -82,6 +82,17 @@ int32_t KavexRegistrata::DeleFile(const QString& nome)
     return nota("DeleFile " + nome, [&] { return LibreriaKavex::DeleFile(nome); });
 }
 
+int32_t KavexRegistrata::GetParameter(int32_t numero, QString& valore)
+{
+    return nota(QStringLiteral("GetParameter %1").arg(numero), [&] { return LibreriaKavex::GetParameter(numero, valore); });
+}
+
+int32_t KavexRegistrata::SetParameter(int32_t numero, const QString& valore)
+{
+    return nota(QStringLiteral("SetParameter %1 %2").arg(numero).arg(valore),
+                [&] { return LibreriaKavex::SetParameter(numero, valore); });
+}
+
 void VisteRegistrate::ScriviConsoleMainErr(const QString& testo)
 {
     consoleMainErr = testo;

@@ -36,6 +36,8 @@ public:
     int32_t PostCommand(const QString& comando) override;
     int32_t RecvFile(const QString& nome, const QString& percorso) override;
     int32_t DeleFile(const QString& nome) override;
+    int32_t GetParameter(int32_t numero, QString& valore) override;
+    int32_t SetParameter(int32_t numero, const QString& valore) override;
 
 private:
     int32_t nota(const QString& chiamata, const std::function<int32_t()>& esegui);

@@ -1,0 +1,184 @@
+// "Scarica" and "Elimina" of the main window on a terminal on a direct line: what lands in the
+// folder and the database, "Elimina File Scaricati", a day downloaded again, a day with an
+// unusable line, a receive that fails before it succeeds, a deletion the terminal refuses, and
+// the progress dialog shown meanwhile.
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QListWidget>
+#include <QProgressDialog>
+
+#include "FinestreSimulate.h"
+
+using namespace zentar;
+
+namespace {
+
+std::string riga(const char* ora, int verso, const char* badge)
+{
+    return std::string(ora) + std::to_string(verso) + badge + "01";
+}
+
+const sim::Records kTrenta{riga("073000", 0, "00001234"), riga("123000", 1, "00001234"),
+                           riga("080000", 0, "00000042")};
+const sim::Records kTrentuno{riga("081530", 0, "00001234"), riga("170000", 1, "00001234")};
+const sim::Records kOra25{riga("073000", 0, "00001234"), riga("123000", 1, "00001234"),
+                          riga("250000", 0, "00000042")};
+const QString kDomanda = QStringLiteral("Procedere allo Scarico Delle Timbrature ?");
+
+// Notes the title of every progress dialog shown.
+class DialoghiDiAvanzamento final : public QObject {
+public:
+    QStringList titoli;
+
+    DialoghiDiAvanzamento() { qApp->installEventFilter(this); }
+    ~DialoghiDiAvanzamento() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* oggetto, QEvent* evento) override
+    {
+        if (evento->type() == QEvent::Show) {
+            if (auto* dialogo = qobject_cast<QProgressDialog*>(oggetto))
+                titoli << dialogo->windowTitle();
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+class ScaricoFinestra : public FinestreSimulate {
+protected:
+    QListWidget& lista() { return *principale<QListWidget>("listFilePre"); }
+
+    void spunta(const QStringList& giorni)
+    {
+        for (int i = 0; i < lista().count(); ++i) {
+            if (giorni.contains(lista().item(i)->text()))
+                lista().item(i)->setCheckState(Qt::Checked);
+        }
+    }
+    QStringList giorniInElenco()
+    {
+        QStringList testi;
+        for (int i = 0; i < lista().count(); ++i)
+            testi << lista().item(i)->text();
+        return testi;
+    }
+    std::vector<QString> timbrature(const QString& data)
+    {
+        std::vector<QString> testi;
+        for (const RigaTimbratura& r : db().TimbratureDelGiorno(3, data))
+            testi.push_back(QStringLiteral("%1 %2 %3 %4").arg(r.ID).arg(r.Badge).arg(r.Verso).arg(r.Ora));
+        return testi;
+    }
+    bool sulTerminale(const std::string& nome) { return terminale().file('A', nome).has_value(); }
+    QString nelFolder(const QString& nome) { return QDir(stato().CartellaPRE).filePath(nome); }
+};
+
+TEST_F(ScaricoFinestra, TickedDaysAreStoredAndWithEliminaFileScaricatiDeletedOnTheTerminal)
+{
+    collegatoSuLinea({{"PRE51230", kTrenta}, {"PRE51231", kTrentuno}, {"PRE51115", kTrenta}});
+    ASSERT_EQ(giorniInElenco(), QStringList({"15/11/2015", "30/12/2015", "31/12/2015"}));
+    spunta({"30/12/2015", "31/12/2015"});
+    principale<QCheckBox>("chkDelete")->setChecked(true);
+    dialogs.answers = {Answer::Ok, Answer::Ok};
+    DialoghiDiAvanzamento avanzamento;
+
+    clic("btnScarica");
+
+    EXPECT_EQ(dialogs.texts(), QStringList({kDomanda, "Download Terminato Con Successo"}));
+    EXPECT_EQ(dialogs.foldersShown, QStringList{stato().CartellaPRE}) << "the folder is opened after a full success";
+    EXPECT_EQ(avanzamento.titoli, QStringList({"Receive File: PRE51230", "Receive File: PRE51231"}));
+    EXPECT_EQ(timbrature("30/12/2015"),
+              (std::vector<QString>{"1 00001234 0 07.30.00", "2 00001234 1 12.30.00", "3 00000042 0 08.00.00"}));
+    EXPECT_EQ(timbrature("31/12/2015"), (std::vector<QString>{"1 00001234 0 08.15.30", "2 00001234 1 17.00.00"}));
+    EXPECT_EQ(db().ContaFile(), 2);
+    EXPECT_TRUE(QFile::exists(nelFolder("PRE51230")));
+    EXPECT_TRUE(QFile::exists(nelFolder("PRE51231")));
+    EXPECT_FALSE(sulTerminale("PRE51230"));
+    EXPECT_FALSE(sulTerminale("PRE51231"));
+    EXPECT_TRUE(sulTerminale("PRE51115")) << "a day not ticked stays";
+    EXPECT_EQ(giorniInElenco(), QStringList{"15/11/2015"}) << "the list is asked again";
+    EXPECT_FALSE(abilitato("btnScarica"));
+    EXPECT_FALSE(abilitato("btnDelete"));
+}
+
+TEST_F(ScaricoFinestra, ADayDownloadedAgainKeepsOneRowPerPunch)
+{
+    collegatoSuLinea({{"PRE51231", kTrentuno}});
+    for (int volta = 1; volta <= 2; ++volta) {
+        SCOPED_TRACE(volta);
+        spunta({"31/12/2015"});
+        dialogs.answers = {Answer::Ok, Answer::Ok};
+        clic("btnScarica");
+        EXPECT_EQ(dialogs.texts().back(), "Download Terminato Con Successo");
+        // Each identical punch is deleted before it is stored again with the next identifier.
+        const int primo = 2 * volta - 1;
+        EXPECT_EQ(timbrature("31/12/2015"),
+                  (std::vector<QString>{QStringLiteral("%1 00001234 0 08.15.30").arg(primo),
+                                        QStringLiteral("%1 00001234 1 17.00.00").arg(primo + 1)}));
+        EXPECT_EQ(db().ContaFile(), volta) << "each download keeps its file row";
+        EXPECT_TRUE(sulTerminale("PRE51231")) << "not deleted without the tick";
+    }
+}
+
+TEST_F(ScaricoFinestra, ADayWhoseThirdLineHasHour25IsNotImported)
+{
+    collegatoSuLinea({{"PRE51230", kOra25}, {"PRE51231", kTrentuno}});
+    spunta({"30/12/2015", "31/12/2015"});
+    principale<QCheckBox>("chkDelete")->setChecked(true);
+    dialogs.answers = {Answer::Ok, Answer::Ok, Answer::Ok};
+
+    clic("btnScarica");
+
+    EXPECT_EQ(dialogs.texts(), QStringList({kDomanda, "Salvataggio Timbrature Fallito", "Totale Date Non Importate : 1"}));
+    EXPECT_EQ(timbrature("30/12/2015"), (std::vector<QString>{"1 00001234 0 07.30.00", "2 00001234 1 12.30.00"}))
+        << "the punches before the line stay";
+    EXPECT_TRUE(sulTerminale("PRE51230")) << "a day not fully stored is not deleted";
+    EXPECT_FALSE(sulTerminale("PRE51231"));
+    EXPECT_EQ(timbrature("31/12/2015").size(), 2u) << "the next day is still downloaded";
+    EXPECT_TRUE(dialogs.foldersShown.isEmpty());
+    EXPECT_EQ(giorniInElenco(), QStringList{"30/12/2015"});
+}
+
+TEST_F(ScaricoFinestra, AReceiveThatFailsTwiceIsTriedAgainAndSucceeds)
+{
+    collegatoSuLinea({{"PRE51231", kTrentuno}});
+    terminale().setFaults({.wrongChecksums = 2});
+    spunta({"31/12/2015"});
+    dialogs.answers = {Answer::Ok, Answer::Ok};
+
+    clic("btnScarica");
+
+    EXPECT_EQ(kavex.chiamateDi("RecvFile"), QStringList(3, "RecvFile PRE51231"));
+    EXPECT_EQ(dialogs.texts(), QStringList({kDomanda, "Download Terminato Con Successo"}));
+    EXPECT_EQ(timbrature("31/12/2015").size(), 2u);
+}
+
+TEST_F(ScaricoFinestra, TheOperatorCancellingTheQuestionDownloadsNothing)
+{
+    collegatoSuLinea({{"PRE51231", kTrentuno}});
+    spunta({"31/12/2015"});
+    dialogs.answers = {Answer::Cancel};
+    clic("btnScarica");
+    EXPECT_EQ(dialogs.texts(), QStringList{kDomanda});
+    EXPECT_TRUE(kavex.chiamateDi("RecvFile").isEmpty());
+    EXPECT_TRUE(abilitato("btnScarica")) << "the ticks and buttons stay";
+}
+
+TEST_F(ScaricoFinestra, TheDeletionReportsTheFilesTheTerminalRefused)
+{
+    collegatoSuLinea({{"PRE51230", kTrenta}, {"PRE51231", kTrentuno}, {"PRE51115", kTrenta}});
+    spunta({"30/12/2015", "31/12/2015"});
+    terminale().command("@DEL PRE51231");  // gone before the operator deletes it
+    dialogs.answers = {Answer::Ok, Answer::Ok};
+
+    clic("btnDelete");
+
+    EXPECT_EQ(dialogs.texts(), QStringList({"Cancellare le Timbrature Selezionate ?", "Timbrature Non Cancellate : 1"}));
+    EXPECT_EQ(kavex.chiamateDi("DeleFile"), QStringList({"DeleFile PRE51230", "DeleFile PRE51231"}));
+    EXPECT_FALSE(sulTerminale("PRE51230"));
+    EXPECT_EQ(giorniInElenco(), QStringList{"15/11/2015"});
+    EXPECT_EQ(db().ContaFile(), 0) << "the database is not touched";
+}
