@@ -353,6 +353,8 @@ void TfrmMain::AbilitaMenu(bool acceso)
     Exit1->setEnabled(acceso);
 }
 
+QPixmap TfrmMain::Icona() const { return Image1->pixmap(); }
+
 int TfrmMain::ContaSelezionati() const
 {
     int spuntati = 0;

@@ -47,6 +47,8 @@ public:
     // Every top-level menu on or off.
     void AbilitaMenu(bool acceso);
     int ContaSelezionati() const;
+    // The program icon kept by the hidden picture Image1.
+    QPixmap Icona() const;
     static void SpuntaTutti(QListWidget& lista, bool spuntato);
 
 protected:

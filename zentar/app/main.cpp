@@ -3,8 +3,9 @@
 
 #include <cstdio>
 
+#include <QGuiApplication>
 #include <QIcon>
-#include <QLabel>
+#include <QMessageBox>
 
 #include "Finestre.h"
 #include "TfrmMain.h"
@@ -18,9 +19,12 @@ int main(int argc, char** argv)
     std::unique_ptr<zentar::Finestre> finestre = zentar::Finestre::Avvia({}, &errore);
     if (!finestre) {
         std::fprintf(stderr, "zentar: the database cannot be opened: %s\n", qPrintable(errore));
+        // Without a screen nobody could close the box.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            QMessageBox::critical(nullptr, QStringLiteral("Zentar"), errore);
         return 1;
     }
-    QApplication::setWindowIcon(QIcon(zentar::IconaProgramma()));
+    QApplication::setWindowIcon(QIcon(finestre->frmMain().Icona()));
     finestre->frmMain().show();
     return app.exec();
 }
