@@ -1,0 +1,84 @@
+// The windows as the README shows them, drawn under the offscreen platform after real work on
+// the simulated terminals. With ZENTAR_SCREENSHOT_DIR set, the pictures are written there
+// (scripts/screenshots does so for the README).
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QListWidget>
+#include <QSet>
+
+#include "FinestreSimulate.h"
+
+using namespace zentar;
+
+namespace {
+
+// The number of distinct colours: a window drawn with its text has many, a blank one few.
+int colori(const QImage& immagine)
+{
+    QSet<QRgb> visti;
+    for (int y = 0; y < immagine.height(); y += 2) {
+        for (int x = 0; x < immagine.width(); x += 2)
+            visti.insert(immagine.pixel(x, y));
+    }
+    return static_cast<int>(visti.size());
+}
+
+}  // namespace
+
+class Schermate : public FinestreSimulate {
+protected:
+    void SetUp() override
+    {
+        FinestreSimulate::SetUp();
+        // The pictures the build draws, when they are there, rather than the plain test colours.
+        const QDir disegnate(QCoreApplication::applicationDirPath() + "/../bin/images");
+        for (const char* nome : {"on_.jpg", "off_.jpg"}) {
+            if (disegnate.exists(nome)) {
+                QFile::remove(QDir(cartella.path()).filePath(QStringLiteral("images/") + nome));
+                QFile::copy(disegnate.filePath(nome), QDir(cartella.path()).filePath(QStringLiteral("images/") + nome));
+            }
+        }
+    }
+
+    void fotografa(QWidget& finestra, const char* nome)
+    {
+        const QImage immagine = finestra.grab().toImage();
+        ASSERT_FALSE(immagine.isNull());
+        EXPECT_GE(immagine.width(), 300);
+        EXPECT_GT(colori(immagine), 20) << "the window's controls and texts are drawn";
+        const QString cartella = qEnvironmentVariable("ZENTAR_SCREENSHOT_DIR");
+        if (!cartella.isEmpty())
+            EXPECT_TRUE(immagine.save(QDir(cartella).filePath(QString::fromLatin1(nome)))) << nome;
+    }
+};
+
+TEST_F(Schermate, TheMainWindowAfterADownload)
+{
+    const sim::Records righe{"0730000000012340", "1230001000012340", "0800000000004201"};
+    collegatoSuLinea({{"PRE51228", righe}, {"PRE51229", righe}, {"PRE51230", righe}, {"PRE51231", righe}});
+    auto* lista = principale<QListWidget>("listFilePre");
+    ASSERT_EQ(lista->count(), 4);
+    lista->item(0)->setCheckState(Qt::Checked);
+    lista->item(1)->setCheckState(Qt::Checked);
+    dialogs.answers = {Answer::Ok, Answer::Ok};
+    clic("btnScarica");
+    ASSERT_EQ(dialogs.texts().back(), "Download Terminato Con Successo");
+    lista->item(0)->setCheckState(Qt::Checked);
+    principale<QCheckBox>("chkDelete")->setChecked(true);
+    ASSERT_EQ(db().TimbratureDelGiorno(3, "28/12/2015").size(), 3u);
+    fotografa(frmMain(), "main-window.png");
+}
+
+TEST_F(Schermate, TheTerminalChooser)
+{
+    registra(1, {{"Descrizione", "Ingresso (rete)"}});
+    registra(2, {{"Descrizione", "Magazzino (modem)"}});
+    registra(3, {{"Descrizione", "Reparto (linea diretta)"}});
+    scegli(2);
+    clic("lblState");
+    ASSERT_TRUE(frmChooseVRN().isVisible());
+    fotografa(frmChooseVRN(), "chooser.png");
+}
