@@ -8,7 +8,6 @@
 #include <QSqlQuery>
 #include <QThread>
 
-#include "DMDatabase.h"
 #include "SupportoE2E.h"
 
 namespace {
@@ -63,16 +62,6 @@ protected:
     QTemporaryDir radice;
 };
 
-// What the database engine says about the program folder, asked the way the program asks.
-QString messaggioDelMotore(const QString& cartella)
-{
-    const zentar::StatoTerminale stato(cartella);
-    QString errore;
-    const auto db = zentar::TDMDatabase::Apri(stato, zentar::OpzioniDatabase{.cartellaProgramma = cartella}, &errore);
-    EXPECT_EQ(db, nullptr) << "the engine opened it";
-    return errore;
-}
-
 TEST_F(ProgrammaZentar, ADatabaseThatCannotBeOpenedStopsTheProgramWithTheEnginesMessage)
 {
     const QByteArray nonDatabase = QByteArray("these are not the pages of a database\n").repeated(100);
@@ -94,7 +83,7 @@ TEST_F(ProgrammaZentar, ADatabaseThatCannotBeOpenedStopsTheProgramWithTheEngines
         QDir(database()).removeRecursively();
         QFile::remove(database());
         ASSERT_TRUE(caso.prepara(database()));
-        const QString atteso = messaggioDelMotore(cartellaProgramma());
+        const QString atteso = MessaggioDelMotore(cartellaProgramma());
         ASSERT_FALSE(atteso.trimmed().isEmpty());
 
         const Esito esito = Esegui(programma(), {}, lavoro(), 20s);

@@ -83,7 +83,7 @@ TEST_F(ProvaDemo, EachDemoTerminalConnectsListsAMonthOfDaysAndDownloadsOne)
 
     StatoTerminale stato(programma.path());
     QString errore;
-    const auto db = TDMDatabase::Apri(stato, OpzioniDatabase{.cartellaProgramma = programma.path()}, &errore);
+    const auto db = ApriDatabase(stato, &errore);
     ASSERT_NE(db, nullptr) << errore.toStdString();
     LibreriaKavex kavex;
     FinestraPrincipale finestra;
@@ -110,7 +110,8 @@ TEST_F(ProvaDemo, EachDemoTerminalConnectsListsAMonthOfDaysAndDownloadsOne)
         const QString giorno = finestra.giorni.back();
         dialoghi.answers = {Answer::Ok, Answer::Ok};
         EXPECT_EQ(servizi.giorni.Scarica({giorno}, false), 0) << dialoghi.texts().join('\n').toStdString();
-        EXPECT_EQ(dialoghi.texts().back(), "Download Terminato Con Successo");
+        EXPECT_EQ(dialoghi.texts(),
+                  QStringList({"Procedere allo Scarico Delle Timbrature ?", "Download Terminato Con Successo"}));
         dialoghi.shown.clear();
 
         const QString nome = "PRE" + ultimo.toString("yyMMdd").mid(1);

@@ -87,6 +87,7 @@ TEST_F(RegistraDemo, ATerminalAlreadyThereIsKeptAndAMissingOneAdded)
     eseguiSql(database(), R"(UPDATE rilevatori SET "Descrizione" = 'Portineria', "Portacom" = 9000 WHERE "Codice" = 1)");
     eseguiSql(database(), R"(DELETE FROM rilevatori WHERE "Codice" = 2)");
     const QStringList cambiate = righeRilevatori(database());
+    ASSERT_EQ(cambiate.size(), 1);
 
     const Esito esito = registra();
     ASSERT_EQ(esito.codice, 0) << esito.errori.toStdString();
@@ -151,9 +152,7 @@ TEST_F(RegistraDemo, UnusableArgumentsOrDataSourceChangeNothing)
     ASSERT_TRUE(QDir().mkdir(database()));
     const Esito esito = registra();
     EXPECT_EQ(esito.codice, 1);
-    const StatoTerminale stato(cartella.path());
-    QString atteso;
-    EXPECT_EQ(TDMDatabase::Apri(stato, OpzioniDatabase{.cartellaProgramma = cartella.path()}, &atteso), nullptr);
+    const QString atteso = MessaggioDelMotore(cartella.path());
     EXPECT_TRUE(esito.errori.contains(atteso)) << esito.errori.toStdString() << " lacks " << atteso.toStdString();
     EXPECT_TRUE(QFileInfo(database()).isDir());
 }
@@ -167,7 +166,7 @@ TEST_F(RegistraDemo, TheLayoutCutsTheSimulatedPunchLines)
     ASSERT_EQ(registra().codice, 0);
     const StatoTerminale stato(cartella.path());
     QString errore;
-    const auto db = TDMDatabase::Apri(stato, OpzioniDatabase{.cartellaProgramma = cartella.path()}, &errore);
+    const auto db = ApriDatabase(stato, &errore);
     ASSERT_NE(db, nullptr) << errore.toStdString();
     ScriptedDialogs nessunaDomanda;
     TracciatoRilevatore tracciato(*db, nessunaDomanda);

@@ -119,3 +119,17 @@ void SuFileSQLite(const QString& file, const std::function<void(QSqlDatabase& db
     }
     QSqlDatabase::removeDatabase(nome);
 }
+
+std::unique_ptr<zentar::TDMDatabase> ApriDatabase(const zentar::StatoTerminale& stato, QString* errore)
+{
+    return zentar::TDMDatabase::Apri(stato, zentar::OpzioniDatabase{.cartellaProgramma = stato.CartellaProgramma()},
+                                     errore);
+}
+
+QString MessaggioDelMotore(const QString& cartella)
+{
+    const zentar::StatoTerminale stato(cartella);
+    QString errore;
+    EXPECT_EQ(ApriDatabase(stato, &errore), nullptr) << "the engine opened it";
+    return errore;
+}

@@ -14,6 +14,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
+#include "DMDatabase.h"
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -59,3 +63,11 @@ bool AttendiFinche(const std::function<bool()>& condizione, std::chrono::millise
 
 // Runs `lavoro` on the SQLite file through a connection of the test's own, closed afterwards.
 void SuFileSQLite(const QString& file, const std::function<void(QSqlDatabase& db)>& lavoro);
+
+// The data module on the program folder of `stato`, opened as the program opens it; null, with
+// the engine's message in `errore`, when it cannot be opened.
+std::unique_ptr<zentar::TDMDatabase> ApriDatabase(const zentar::StatoTerminale& stato, QString* errore);
+
+// The engine's message about a program folder whose database cannot be opened; a failure of
+// the test when it opens.
+QString MessaggioDelMotore(const QString& cartella);
