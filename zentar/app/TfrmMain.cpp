@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "Connessione.h"
-#include "Errors.h"
+#include "Parametro.h"
 #include "EtichettaCliccabile.h"
 #include "ZentarApplication.h"
 
@@ -71,16 +71,6 @@ QLineEdit* campo(QWidget* genitore, const char* nome)
     auto* c = new QLineEdit(genitore);
     c->setObjectName(QString::fromLatin1(nome));
     return c;
-}
-
-// The text of an edit as a 32-bit number, as the parameter buttons need it.
-int32_t interoDi(const QLineEdit& campo)
-{
-    bool ok = false;
-    const int valore = campo.text().toInt(&ok);
-    if (!ok)
-        throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(campo.text()));
-    return valore;
 }
 
 }  // namespace
@@ -256,10 +246,9 @@ void TfrmMain::collegaGestori()
 
     connect(listFilePre, &QListWidget::itemChanged, this,
             [this] { abilitaScaricaElimina(ContaSelezionati() >= 1); });
-    connect(edtParCod, &QLineEdit::textChanged, this,
-            [this](const QString& testo) { btnReadPar->setEnabled(!testo.isEmpty() && IsNumero(testo)); });
-    connect(edtParVal, &QLineEdit::textChanged, this,
-            [this](const QString& testo) { btnWritePar->setEnabled(!testo.isEmpty()); });
+    parametro_ = std::make_unique<Parametro>(kavex_, *edtParCod, *edtParVal, *btnReadPar, *btnWritePar,
+                                             *ConsoleMainErr,
+                                             QStringLiteral("0 : Salvataggio Eseguito. Eseguire un Riavvio"));
 
     const auto scelta = [this] { navigazione_.MostraScelta(); };
     connect(lblState, &EtichettaCliccabile::clicked, this, scelta);
@@ -352,6 +341,8 @@ void TfrmMain::AbilitaMenu(bool acceso)
         menu->menuAction()->setEnabled(acceso);
     Exit1->setEnabled(acceso);
 }
+
+TfrmMain::~TfrmMain() = default;
 
 QPixmap TfrmMain::Icona() const { return Image1->pixmap(); }
 
@@ -454,24 +445,9 @@ void TfrmMain::btnScaricaClick() { servizi_.giorni.Scarica(giorniSpuntati(), chk
 
 void TfrmMain::btnDeleteClick() { servizi_.giorni.Elimina(giorniSpuntati()); }
 
-void TfrmMain::btnReadParClick()
-{
-    ConsoleMainErr->clear();
-    QString valore;
-    const int32_t risultato = kavex_.GetParameter(interoDi(*edtParCod), valore);
-    if (risultato == 0)
-        edtParVal->setText(valore);
-    else
-        ConsoleMainErr->setText(QString::number(risultato));
-}
+void TfrmMain::btnReadParClick() { parametro_->Leggi(); }
 
-void TfrmMain::btnWriteParClick()
-{
-    ConsoleMainErr->clear();
-    const int32_t risultato = kavex_.SetParameter(interoDi(*edtParCod), edtParVal->text());
-    ConsoleMainErr->setText(risultato == 0 ? QStringLiteral("0 : Salvataggio Eseguito. Eseguire un Riavvio")
-                                           : QString::number(risultato));
-}
+void TfrmMain::btnWriteParClick() { parametro_->Salva(); }
 
 void TfrmMain::btnRebootClick() { servizi_.connessione.InviaComando(QStringLiteral("%%"), true); }
 

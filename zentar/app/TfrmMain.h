@@ -3,6 +3,8 @@
 // days with their download and deletion, the destination folder, one configuration parameter
 // and the restart of the terminal. The work itself is done by ServiziTerminale.
 
+#include <memory>
+
 #include <QMainWindow>
 
 #include "DMDatabase.h"
@@ -24,6 +26,7 @@ class QToolButton;
 namespace zentar {
 
 class EtichettaCliccabile;
+class Parametro;
 
 class TfrmMain final : public QMainWindow {
     Q_OBJECT
@@ -31,6 +34,7 @@ class TfrmMain final : public QMainWindow {
 public:
     TfrmMain(StatoTerminale& stato, TDMDatabase& database, ServiziTerminale& servizi, LibreriaKavex& kavex,
              DialogService& dialoghi, Navigazione& navigazione);
+    ~TfrmMain() override;
 
     // The selection state in lblState; "CONNETTI" only when a terminal is selected.
     void Check_CodiceTerminale();
@@ -105,6 +109,8 @@ private:
     QMenu* imbrature1 = nullptr;
     QMenu* mmImpostazioni = nullptr;
     QAction* Exit1 = nullptr;
+
+    std::unique_ptr<Parametro> parametro_;
 };
 
 // The 16 by 16 program icon kept by the main window.

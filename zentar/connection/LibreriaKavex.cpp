@@ -75,13 +75,51 @@ int32_t LibreriaKavex::DeleFile(const QString& nome) { return ::DeleFile(testoTe
 
 int32_t LibreriaKavex::EnableMeter(int32_t acceso) { return ::EnableMeter(acceso); }
 
-int32_t LibreriaKavex::GetParameter(int32_t numero, QString& valore)
+namespace {
+
+// A text the library writes into a KAVEX_REPLY_SIZE buffer; empty unless the result is 0.
+template <typename Lettura>
+int32_t leggiTesto(QString& testo, Lettura&& lettura)
 {
     char buffer[KAVEX_REPLY_SIZE + 1] = {};
-    const int32_t risultato = ::GetParameter(numero, buffer);
+    const int32_t risultato = lettura(buffer);
     buffer[KAVEX_REPLY_SIZE] = '\0';
-    valore = risultato == 0 ? daTerminale(buffer) : QString();
+    testo = risultato == 0 ? daTerminale(buffer) : QString();
     return risultato;
+}
+
+}  // namespace
+
+int32_t LibreriaKavex::GetDate(QString& data)
+{
+    return leggiTesto(data, [](char* b) { return ::GetDate(b); });
+}
+
+int32_t LibreriaKavex::GetTime(QString& ora)
+{
+    return leggiTesto(ora, [](char* b) { return ::GetTime(b); });
+}
+
+int32_t LibreriaKavex::SetDate(const QString& data) { return ::SetDate(testoTerminale(data).constData()); }
+
+int32_t LibreriaKavex::SetTime(const QString& ora) { return ::SetTime(testoTerminale(ora).constData()); }
+
+int32_t LibreriaKavex::ChgDrv(const QString& unita) { return ::ChgDrv(testoTerminale(unita).constData()); }
+
+int32_t LibreriaKavex::ListFiles(const QString& maschera, QByteArray& elenco)
+{
+    elenco = QByteArray(static_cast<qsizetype>(kBufferRisposta), '\0');
+    return ::ListFiles(testoTerminale(maschera).constData(), elenco.data());
+}
+
+int32_t LibreriaKavex::SendFile(const QString& percorso, const QString& nome, int32_t opzione, int32_t numero)
+{
+    return ::SendFile(QFile::encodeName(percorso).constData(), testoTerminale(nome).constData(), opzione, numero);
+}
+
+int32_t LibreriaKavex::GetParameter(int32_t numero, QString& valore)
+{
+    return leggiTesto(valore, [numero](char* b) { return ::GetParameter(numero, b); });
 }
 
 int32_t LibreriaKavex::SetParameter(int32_t numero, const QString& valore)

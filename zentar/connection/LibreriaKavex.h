@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include <QByteArray>
 #include <QString>
 
 namespace zentar {
@@ -34,6 +35,16 @@ public:
     // byte when the result is 0.
     virtual int32_t GetParameter(int32_t numero, QString& valore);
     virtual int32_t SetParameter(int32_t numero, const QString& valore);
+    // The terminal's calendar "wyymmdd" and clock "hhmmss"; the texts are read from 128-byte
+    // buffers and are empty when the library left them unfilled.
+    virtual int32_t GetDate(QString& data);
+    virtual int32_t GetTime(QString& ora);
+    virtual int32_t SetDate(const QString& data);
+    virtual int32_t SetTime(const QString& ora);
+    virtual int32_t ChgDrv(const QString& unita);
+    // The listing into a 32000-byte buffer of 16-byte slots; the number of entries.
+    virtual int32_t ListFiles(const QString& maschera, QByteArray& elenco);
+    virtual int32_t SendFile(const QString& percorso, const QString& nome, int32_t opzione, int32_t numero);
     // The current error code, and its text in `testo`.
     virtual int32_t GetError(QString& testo);
 };

@@ -16,13 +16,15 @@ const QColor FinestreSimulate::kSpento(200, 0, 0);
 
 namespace {
 
+// One application object for the whole test program. It is never destroyed: a QApplication
+// torn down among the static destructors at exit outlives Qt's own globals and crashes.
 ZentarApplication& applicazione()
 {
     static int argc = 1;
     static char nome[] = "zentar-gui-tests";
     static char* argv[] = {nome, nullptr};
-    static ZentarApplication app(argc, argv);
-    return app;
+    static ZentarApplication* app = new ZentarApplication(argc, argv);
+    return *app;
 }
 
 void immagine(const QString& file, const QColor& colore)
