@@ -5,6 +5,7 @@
 #include "DialoghiQt.h"
 #include "TfrmChooseVRN.h"
 #include "TfrmMain.h"
+#include "TfrmPrompt.h"
 
 namespace zentar {
 
@@ -13,6 +14,7 @@ Finestre::Finestre(OpzioniProgramma opzioni) : opzioni_(std::move(opzioni)) {}
 Finestre::~Finestre()
 {
     // The windows go before the services and the data module they use.
+    frmPrompt_.reset();
     frmChooseVRN_.reset();
     frmMain_.reset();
 }
@@ -47,13 +49,14 @@ std::unique_ptr<Finestre> Finestre::Avvia(OpzioniProgramma opzioni, QString* err
 
     f->frmMain_ = std::make_unique<TfrmMain>(*f->stato_, *f->database_, *f->servizi_, *f->kavex_, *f->dialoghi_, *f);
     f->frmChooseVRN_ = std::make_unique<TfrmChooseVRN>(*f->stato_, *f->database_, *f->selezione_, *f->frmMain_, *f);
+    f->frmPrompt_ = std::make_unique<TfrmPrompt>(*f->stato_, *f->database_, *f->servizi_, *f->kavex_,
+                                                 *f->dialoghi_, *f->selezione_, *f);
     return f;
 }
 
 void Finestre::ScriviConsoleMainErr(const QString& testo) { frmMain_->ScriviConsoleMainErr(testo); }
 
-// The console's address fields come with the console window.
-void Finestre::ScriviIndirizziRete(const IndirizziRete&) {}
+void Finestre::ScriviIndirizziRete(const IndirizziRete& campi) { frmPrompt_->ScriviIndirizziRete(campi); }
 
 void Finestre::ImmagineConnessione(bool acceso) { frmMain_->ImmagineConnessione(acceso); }
 
@@ -73,10 +76,11 @@ void Finestre::MostraPrincipale() { mostraSolo(*frmMain_); }
 
 void Finestre::MostraScelta() { mostraSolo(*frmChooseVRN_); }
 
-// The export window, the terminal list and the console are not part of the program yet.
+void Finestre::MostraPrompt() { mostraSolo(*frmPrompt_); }
+
+// The export window and the terminal list are not part of the program yet.
 void Finestre::MostraEsporta() {}
 void Finestre::MostraConfigurazione() {}
-void Finestre::MostraPrompt() {}
 
 void Finestre::Termina()
 {
@@ -88,7 +92,8 @@ void Finestre::Termina()
 
 void Finestre::mostraSolo(QWidget& finestra)
 {
-    for (QWidget* w : {static_cast<QWidget*>(frmMain_.get()), static_cast<QWidget*>(frmChooseVRN_.get())}) {
+    for (QWidget* w : {static_cast<QWidget*>(frmMain_.get()), static_cast<QWidget*>(frmChooseVRN_.get()),
+                       static_cast<QWidget*>(frmPrompt_.get())}) {
         if (w != &finestra)
             w->hide();
     }

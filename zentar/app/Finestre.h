@@ -27,6 +27,7 @@ namespace zentar {
 
 class TfrmMain;
 class TfrmChooseVRN;
+class TfrmPrompt;
 
 struct OpzioniProgramma {
     QString cartellaProgramma = CartellaEseguibile();  // holds "Timbrature" (and Zentar.db)
@@ -54,6 +55,7 @@ public:
     FinestraAvanzamento& Avanzamento() { return avanzamento_; }
     TfrmMain& frmMain() { return *frmMain_; }
     TfrmChooseVRN& frmChooseVRN() { return *frmChooseVRN_; }
+    TfrmPrompt& frmPrompt() { return *frmPrompt_; }
 
     // VistaConnessione
     void ScriviConsoleMainErr(const QString& testo) override;
@@ -92,6 +94,7 @@ private:
     std::unique_ptr<CollegamentoAvanzamento> collegamentoAvanzamento_;
     std::unique_ptr<TfrmMain> frmMain_;
     std::unique_ptr<TfrmChooseVRN> frmChooseVRN_;
+    std::unique_ptr<TfrmPrompt> frmPrompt_;
 };
 
 }  // namespace zentar

@@ -17,6 +17,7 @@
 
 #include "Connessione.h"
 #include "Parametro.h"
+#include "Controlli.h"
 #include "EtichettaCliccabile.h"
 #include "ZentarApplication.h"
 
@@ -50,27 +51,6 @@ QToolButton* pulsantePiatto(QWidget* genitore, const char* nome, const QString& 
     pulsante->setToolButtonStyle(testo.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
     pulsante->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return pulsante;
-}
-
-QPushButton* pulsante(QWidget* genitore, const char* nome, const QString& testo)
-{
-    auto* p = new QPushButton(testo, genitore);
-    p->setObjectName(QString::fromLatin1(nome));
-    return p;
-}
-
-QLabel* etichetta(QWidget* genitore, const char* nome, const QString& testo)
-{
-    auto* e = new QLabel(testo, genitore);
-    e->setObjectName(QString::fromLatin1(nome));
-    return e;
-}
-
-QLineEdit* campo(QWidget* genitore, const char* nome)
-{
-    auto* c = new QLineEdit(genitore);
-    c->setObjectName(QString::fromLatin1(nome));
-    return c;
 }
 
 }  // namespace
@@ -123,7 +103,7 @@ void TfrmMain::creaControlli()
     area->setObjectName(QStringLiteral("areaPrincipale"));
     setCentralWidget(area);
 
-    Label1 = etichetta(area, "Label1", QStringLiteral("TIMBRATURE PRESENTI"));
+    Label1 = Etichetta(area, "Label1", QStringLiteral("TIMBRATURE PRESENTI"));
     Label1->setStyleSheet(QStringLiteral("color: navy; font-weight: bold;"));
     listFilePre = new QListWidget(area);
     listFilePre->setObjectName(QStringLiteral("listFilePre"));
@@ -137,22 +117,22 @@ void TfrmMain::creaControlli()
     btnDelete = pulsantePiatto(area, "btnDelete", QStringLiteral("Elimina"), QStyle::SP_TrashIcon);
     SpeedButton1 = pulsantePiatto(area, "SpeedButton1", QStringLiteral("Apri Cartella"), QStyle::SP_DirOpenIcon);
 
-    imgConnection = etichetta(area, "imgConnection", QString());
+    imgConnection = Etichetta(area, "imgConnection", QString());
     imgConnection->setFixedSize(27, 25);
     imgConnection->setPixmap(indicatoreIniziale());
 
-    edtParCod = campo(area, "edtParCod");
-    btnReadPar = pulsante(area, "btnReadPar", QStringLiteral("Leggi"));
-    edtParVal = campo(area, "edtParVal");
-    btnWritePar = pulsante(area, "btnWritePar", QStringLiteral("Salva"));
+    edtParCod = Campo(area, "edtParCod");
+    btnReadPar = Pulsante(area, "btnReadPar", QStringLiteral("Leggi"));
+    edtParVal = Campo(area, "edtParVal");
+    btnWritePar = Pulsante(area, "btnWritePar", QStringLiteral("Salva"));
     btnReboot = pulsantePiatto(area, "btnReboot", QString(), QStyle::SP_BrowserStop);
     btnReboot->setToolTip(QStringLiteral("Riavvia il Rilevatore"));
 
-    ConsoleMainErr = campo(area, "ConsoleMainErr");
+    ConsoleMainErr = Campo(area, "ConsoleMainErr");
     ConsoleMainErr->setReadOnly(true);
     ConsoleMainErr->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
-    btnConnetti = pulsante(area, "btnConnetti", QStringLiteral("CONNETTI"));
-    btnDisconnetti = pulsante(area, "btnDisconnetti", QStringLiteral("DISCONNETTI"));
+    btnConnetti = Pulsante(area, "btnConnetti", QStringLiteral("CONNETTI"));
+    btnDisconnetti = Pulsante(area, "btnDisconnetti", QStringLiteral("DISCONNETTI"));
 
     lblState = new EtichettaCliccabile(area);
     lblState->setObjectName(QStringLiteral("lblState"));
@@ -164,7 +144,7 @@ void TfrmMain::creaControlli()
     lblState->setFont(grassetto);
     lblState->setMinimumHeight(24);
 
-    Image1 = etichetta(area, "Image1", QString());
+    Image1 = Etichetta(area, "Image1", QString());
     Image1->setPixmap(IconaProgramma());
     Image1->hide();
 
@@ -178,10 +158,10 @@ void TfrmMain::creaControlli()
                        static_cast<QWidget*>(btnDelete), static_cast<QWidget*>(SpeedButton1)})
         colonna->addWidget(w);
     auto* parametri = new QGridLayout;
-    parametri->addWidget(etichetta(area, "Label5", QStringLiteral("Cod")), 0, 0);
+    parametri->addWidget(Etichetta(area, "Label5", QStringLiteral("Cod")), 0, 0);
     parametri->addWidget(edtParCod, 0, 1);
     parametri->addWidget(btnReadPar, 0, 2);
-    parametri->addWidget(etichetta(area, "Label6", QStringLiteral("Val")), 1, 0);
+    parametri->addWidget(Etichetta(area, "Label6", QStringLiteral("Val")), 1, 0);
     parametri->addWidget(edtParVal, 1, 1);
     parametri->addWidget(btnWritePar, 1, 2);
     parametri->addWidget(btnReboot, 2, 2);
@@ -230,7 +210,7 @@ void TfrmMain::creaMenu()
 void TfrmMain::collegaGestori()
 {
     const auto gestore = [this](auto* mittente, auto segnale, const char* nome, void (TfrmMain::*metodo)()) {
-        connect(mittente, segnale, this, [this, nome, metodo] { Gestito(nome, [this, metodo] { (this->*metodo)(); }); });
+        Collega(mittente, segnale, this, nome, [this, metodo] { (this->*metodo)(); });
     };
     gestore(btnConnetti, &QPushButton::clicked, "CONNETTI", &TfrmMain::btnConnettiClick);
     gestore(btnDisconnetti, &QPushButton::clicked, "DISCONNETTI", &TfrmMain::btnDisconnettiClick);
