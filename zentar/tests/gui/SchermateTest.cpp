@@ -1,7 +1,11 @@
 // The windows as the README shows them, drawn under the offscreen platform after real work on
 // the simulated terminals. With ZENTAR_SCREENSHOT_DIR set, the pictures are written there
 // (scripts/screenshots does so for the README).
+#include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -10,6 +14,7 @@
 #include <QSet>
 
 #include "FinestreSimulate.h"
+#include "TfrmPrompt.h"
 
 using namespace zentar;
 
@@ -81,4 +86,21 @@ TEST_F(Schermate, TheTerminalChooser)
     clic("lblState");
     ASSERT_TRUE(frmChooseVRN().isVisible());
     fotografa(frmChooseVRN(), "chooser.png");
+}
+
+TEST_F(Schermate, TheConsoleAfterACommand)
+{
+    collegatoSuLinea({{"PRE51231", {"0730000000012340"}}});
+    principale<QAction>("Prompt1")->trigger();
+    TfrmPrompt& console = finestre->frmPrompt();
+    ASSERT_TRUE(console.isVisible());
+    auto* schede = in<QTabWidget>(console, "PageControl1");
+    schede->setCurrentIndex(1);
+    in<QLineEdit>(console, "edtLineCmd")->setText("@TIME");
+    clic(in<QWidget>(console, "btnSendCmd"));
+    in<QLineEdit>(console, "edtLineCmd")->clear();
+    in<QComboBox>(console, "cmbCommand")->setCurrentText("DIR");
+    clic(in<QWidget>(console, "btnSendCmd"));
+    ASSERT_FALSE(in<QPlainTextEdit>(console, "ListReply")->toPlainText().isEmpty());
+    fotografa(console, "console.png");
 }
