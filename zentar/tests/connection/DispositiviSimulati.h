@@ -4,6 +4,7 @@
 // that register such terminals.
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,21 @@ using Colonne = std::vector<std::pair<const char*, QVariant>>;
 // A terminal configuration whose clock stands at 31/12/2015 08:15:30 and that holds `files` on
 // drive A.
 sim::TerminalConfig terminaleCon(sim::DriveFiles files = {}, const char* modello = "Pello");
+
+// A punch line of the simulated terminals: time, direction, badge, the terminal's address.
+inline std::string rigaTimbratura(const char* ora, int verso, const char* badge)
+{
+    return std::string(ora) + std::to_string(verso) + badge + "01";
+}
+
+// Two days of punch lines, three on the 30th and two on the 31st.
+inline const sim::Records kTrenta{rigaTimbratura("073000", 0, "00001234"), rigaTimbratura("123000", 1, "00001234"),
+                                  rigaTimbratura("080000", 0, "00000042")};
+inline const sim::Records kTrentuno{rigaTimbratura("081530", 0, "00001234"),
+                                    rigaTimbratura("170000", 1, "00001234")};
+
+// The question before a download.
+inline const QString kDomandaScarico = QStringLiteral("Procedere allo Scarico Delle Timbrature ?");
 
 // A rilevatori row of terminal `codice` with the layout of the simulated punch lines, then the
 // given columns; the other columns keep their defaults.

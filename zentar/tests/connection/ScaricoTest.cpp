@@ -13,17 +13,7 @@ using namespace zentar;
 
 namespace {
 
-// A punch line of the simulated terminals: time, direction, badge, the terminal's address.
-std::string riga(const char* ora, int verso, const char* badge)
-{
-    return std::string(ora) + std::to_string(verso) + badge + "01";
-}
-
-const sim::Records kTrenta{riga("073000", 0, "00001234"), riga("123000", 1, "00001234"),
-                           riga("080000", 0, "00000042")};
-const sim::Records kTrentuno{riga("081530", 0, "00001234"), riga("170000", 1, "00001234")};
-
-const QString kDomanda = QStringLiteral("Procedere allo Scarico Delle Timbrature ?");
+const QString& kDomanda = kDomandaScarico;
 
 std::vector<QString> come(const std::vector<RigaTimbratura>& righe)
 {
@@ -207,7 +197,7 @@ TEST_F(Scarico, ADayWithAnUnusableLineKeepsItsEarlierPunchesAndTheNextDayIsStill
         const char* nome;
         std::string riga;
     } casi[] = {
-        {"hour 25", riga("251530", 0, "00001234")},
+        {"hour 25", rigaTimbratura("251530", 0, "00001234")},
         {"empty line", ""},
         {"direction not a digit", "081530X00001234" "01"},
     };

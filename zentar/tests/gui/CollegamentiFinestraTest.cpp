@@ -48,6 +48,25 @@ protected:
         EXPECT_EQ(principale<QListWidget>("listFilePre")->count(), 0);
         EXPECT_EQ(stato().CodiceTerminale, 3) << "the selection stays";
     }
+
+    // Selects the registered terminal, presses CONNETTI and checks what the operator sees of
+    // the failure: the step's message in the status line and the box naming the terminal.
+    void connessioneFallita(int codice, const QString& descrizione, const QString& messaggio)
+    {
+        scegli(codice);
+        dialogs.shown.clear();
+        dialogs.answers = {Answer::Ok};
+
+        clic("btnConnetti");
+
+        EXPECT_EQ(testo("ConsoleMainErr"), messaggio);
+        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Connesione Fallita su \" %1 \" ").arg(descrizione)});
+        EXPECT_EQ(kavex.chiamate.back(), "ExitCOMM") << "the device is closed again";
+        EXPECT_EQ(stato().TerminaleAttivo, 0);
+        EXPECT_TRUE(abilitato("btnConnetti"));
+        EXPECT_FALSE(abilitato("btnDisconnetti"));
+        EXPECT_EQ(coloreIndicatore(), kSpento);
+    }
 };
 
 TEST_F(CollegamentiFinestra, BehindTheNetworkBox)
@@ -107,19 +126,7 @@ TEST_F(CollegamentiFinestra, AFailingLineStepIsReportedInTheBoxAndTheStatusLine)
         registra(++codice, {{"Descrizione", caso.nome}, {"Portacom", caso.porta}, {"Modalita_col", 3},
                             {"Baudrate", 9600}, {"Parita", 0}, {"Indirizzo", caso.indirizzo}, {"Modem", caso.modem},
                             {"Telefono", "5551234"}, {"Modem_wait", 2}});
-        scegli(codice);
-        dialogs.shown.clear();
-        dialogs.answers = {Answer::Ok};
-
-        clic("btnConnetti");
-
-        EXPECT_EQ(testo("ConsoleMainErr"), caso.messaggio);
-        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Connesione Fallita su \" %1 \" ").arg(caso.nome)});
-        EXPECT_EQ(kavex.chiamate.back(), "ExitCOMM") << "the device is closed again";
-        EXPECT_EQ(stato().TerminaleAttivo, 0);
-        EXPECT_TRUE(abilitato("btnConnetti"));
-        EXPECT_FALSE(abilitato("btnDisconnetti"));
-        EXPECT_EQ(coloreIndicatore(), kSpento);
+        connessioneFallita(codice, caso.nome, caso.messaggio);
         sessione.reset();
     }
 }
@@ -143,14 +150,6 @@ TEST_F(CollegamentiFinestra, AFailingBoxStepIsReportedInTheBoxAndTheStatusLine)
         Colonne colonne = colonneScatola(2, caso.colonne);
         colonne.emplace_back("Descrizione", caso.nome);
         registra(++codice, colonne);
-        scegli(codice);
-        dialogs.shown.clear();
-        dialogs.answers = {Answer::Ok};
-
-        clic("btnConnetti");
-
-        EXPECT_EQ(testo("ConsoleMainErr"), caso.messaggio);
-        EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Connesione Fallita su \" %1 \" ").arg(caso.nome)});
-        EXPECT_FALSE(abilitato("btnDisconnetti"));
+        connessioneFallita(codice, caso.nome, caso.messaggio);
     }
 }

@@ -15,17 +15,9 @@ using namespace zentar;
 
 namespace {
 
-std::string riga(const char* ora, int verso, const char* badge)
-{
-    return std::string(ora) + std::to_string(verso) + badge + "01";
-}
-
-const sim::Records kTrenta{riga("073000", 0, "00001234"), riga("123000", 1, "00001234"),
-                           riga("080000", 0, "00000042")};
-const sim::Records kTrentuno{riga("081530", 0, "00001234"), riga("170000", 1, "00001234")};
-const sim::Records kOra25{riga("073000", 0, "00001234"), riga("123000", 1, "00001234"),
-                          riga("250000", 0, "00000042")};
-const QString kDomanda = QStringLiteral("Procedere allo Scarico Delle Timbrature ?");
+const sim::Records kOra25{rigaTimbratura("073000", 0, "00001234"), rigaTimbratura("123000", 1, "00001234"),
+                          rigaTimbratura("250000", 0, "00000042")};
+const QString& kDomanda = kDomandaScarico;
 
 // Notes the title of every progress dialog shown.
 class DialoghiDiAvanzamento final : public QObject {
