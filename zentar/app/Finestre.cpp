@@ -6,6 +6,8 @@
 #include "TfrmChooseVRN.h"
 #include "TfrmMain.h"
 #include "TfrmPrompt.h"
+#include "TfrmSetupRilevatore.h"
+#include "TfrmSetupRilevatori.h"
 
 namespace zentar {
 
@@ -15,6 +17,8 @@ Finestre::~Finestre()
 {
     // The windows go before the services and the data module they use.
     frmPrompt_.reset();
+    frmSetupRilevatori_.reset();
+    frmSetupRilevatore_.reset();
     frmChooseVRN_.reset();
     frmMain_.reset();
 }
@@ -49,6 +53,9 @@ std::unique_ptr<Finestre> Finestre::Avvia(OpzioniProgramma opzioni, QString* err
 
     f->frmMain_ = std::make_unique<TfrmMain>(*f->stato_, *f->database_, *f->servizi_, *f->kavex_, *f->dialoghi_, *f);
     f->frmChooseVRN_ = std::make_unique<TfrmChooseVRN>(*f->stato_, *f->database_, *f->selezione_, *f->frmMain_, *f);
+    f->frmSetupRilevatori_ = std::make_unique<TfrmSetupRilevatori>(*f->database_, f->servizi_->connessione,
+                                                                   *f->kavex_, *f->dialoghi_, *f);
+    f->frmSetupRilevatore_ = std::make_unique<TfrmSetupRilevatore>(*f->stato_, *f->database_, *f->dialoghi_, *f);
     f->frmPrompt_ = std::make_unique<TfrmPrompt>(*f->stato_, *f->database_, *f->servizi_, *f->kavex_,
                                                  *f->dialoghi_, *f->selezione_, *f);
     return f;
@@ -78,9 +85,12 @@ void Finestre::MostraScelta() { mostraSolo(*frmChooseVRN_); }
 
 void Finestre::MostraPrompt() { mostraSolo(*frmPrompt_); }
 
-// The export window and the terminal list are not part of the program yet.
+void Finestre::MostraConfigurazione() { mostraSolo(*frmSetupRilevatori_); }
+
+void Finestre::MostraModifica() { mostraSolo(*frmSetupRilevatore_); }
+
+// The export window is not part of the program yet.
 void Finestre::MostraEsporta() {}
-void Finestre::MostraConfigurazione() {}
 
 void Finestre::Termina()
 {
@@ -93,7 +103,8 @@ void Finestre::Termina()
 void Finestre::mostraSolo(QWidget& finestra)
 {
     for (QWidget* w : {static_cast<QWidget*>(frmMain_.get()), static_cast<QWidget*>(frmChooseVRN_.get()),
-                       static_cast<QWidget*>(frmPrompt_.get())}) {
+                       static_cast<QWidget*>(frmSetupRilevatori_.get()),
+                       static_cast<QWidget*>(frmSetupRilevatore_.get()), static_cast<QWidget*>(frmPrompt_.get())}) {
         if (w != &finestra)
             w->hide();
     }

@@ -28,6 +28,8 @@ namespace zentar {
 class TfrmMain;
 class TfrmChooseVRN;
 class TfrmPrompt;
+class TfrmSetupRilevatore;
+class TfrmSetupRilevatori;
 
 struct OpzioniProgramma {
     QString cartellaProgramma = CartellaEseguibile();  // holds "Timbrature" (and Zentar.db)
@@ -56,6 +58,8 @@ public:
     TfrmMain& frmMain() { return *frmMain_; }
     TfrmChooseVRN& frmChooseVRN() { return *frmChooseVRN_; }
     TfrmPrompt& frmPrompt() { return *frmPrompt_; }
+    TfrmSetupRilevatori& frmSetupRilevatori() { return *frmSetupRilevatori_; }
+    TfrmSetupRilevatore& frmSetupRilevatore() { return *frmSetupRilevatore_; }
 
     // VistaConnessione
     void ScriviConsoleMainErr(const QString& testo) override;
@@ -74,6 +78,7 @@ public:
     void MostraScelta() override;
     void MostraEsporta() override;
     void MostraConfigurazione() override;
+    void MostraModifica() override;
     void MostraPrompt() override;
     void Termina() override;
 
@@ -94,6 +99,8 @@ private:
     std::unique_ptr<CollegamentoAvanzamento> collegamentoAvanzamento_;
     std::unique_ptr<TfrmMain> frmMain_;
     std::unique_ptr<TfrmChooseVRN> frmChooseVRN_;
+    std::unique_ptr<TfrmSetupRilevatori> frmSetupRilevatori_;
+    std::unique_ptr<TfrmSetupRilevatore> frmSetupRilevatore_;
     std::unique_ptr<TfrmPrompt> frmPrompt_;
 };
 

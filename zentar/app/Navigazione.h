@@ -12,6 +12,7 @@ public:
     virtual void MostraScelta() = 0;          // the terminal chooser frmChooseVRN
     virtual void MostraEsporta() = 0;         // the export window frmExport
     virtual void MostraConfigurazione() = 0;  // the terminal list frmSetupRilevatori
+    virtual void MostraModifica() = 0;        // the terminal edit window frmSetupRilevatore
     virtual void MostraPrompt() = 0;          // the terminal console frmPrompt
     // Ends the program.
     virtual void Termina() = 0;

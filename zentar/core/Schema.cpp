@@ -110,6 +110,21 @@ void execute(QSqlDatabase& db, const QString& statement)
 
 }  // namespace
 
+TipoColonna TipoColonnaRilevatori(const QString& nome)
+{
+    for (const Colonna& c : kRilevatori) {
+        if (nome.compare(QLatin1String(c.nome), Qt::CaseInsensitive) != 0)
+            continue;
+        const QString tipo = QString::fromLatin1(c.tipo);
+        if (tipo == QLatin1String(kBooleano))
+            return TipoColonna::Booleano;
+        if (tipo.startsWith(QLatin1String("VARCHAR")))
+            return TipoColonna::Testo;
+        return TipoColonna::Intero;
+    }
+    return TipoColonna::Sconosciuta;
+}
+
 void CreaTabelleMancanti(QSqlDatabase& db)
 {
     execute(db, createTable("rilevatori", kRilevatori, QStringLiteral(R"(CONSTRAINT "PrimaryKey" PRIMARY KEY ("Codice"))")));

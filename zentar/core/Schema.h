@@ -4,8 +4,14 @@
 // and every statement and table model finds them by the same names.
 
 #include <QSqlDatabase>
+#include <QString>
 
 namespace zentar {
+
+enum class TipoColonna { Testo, Intero, Booleano, Sconosciuta };
+
+// The kind of a column of rilevatori, by its name (letter case ignored).
+TipoColonna TipoColonnaRilevatori(const QString& nome);
 
 // Creates whatever table or index is missing. Throws DatabaseError with the engine's message.
 void CreaTabelleMancanti(QSqlDatabase& db);
