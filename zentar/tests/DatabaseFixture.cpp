@@ -1,9 +1,5 @@
 #include "DatabaseFixture.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
@@ -12,6 +8,7 @@
 #include <QSqlTableModel>
 
 #include "TestApplication.h"
+#include "TurnoPostgreSQL.h"
 
 using namespace zentar;
 
@@ -27,28 +24,6 @@ constexpr MotoreDatabase kEngine = MotoreDatabase::SQLite;  // even when a clust
 const char* const kExpectedDriver = "QSQLITE";
 #endif
 
-QString lockPath()
-{
-    const QByteArray tmp = qgetenv("ZENTAR_PG_TMP");
-    const QString folder = tmp.isEmpty() ? QFileInfo(QString::fromLocal8Bit(qgetenv("ODBCINI"))).absolutePath()
-                                         : QString::fromLocal8Bit(tmp);
-    return QDir(folder).filePath("zentar-db-tests.lock");
-}
-
-void dropTables()
-{
-    const QString name = QStringLiteral("zentar-test-cleanup");
-    {
-        QSqlDatabase cleanup = QSqlDatabase::addDatabase("QODBC", name);
-        cleanup.setDatabaseName("Zentar");
-        ASSERT_TRUE(cleanup.open()) << cleanup.lastError().text().toStdString();
-        QSqlQuery query(cleanup);
-        for (const char* table : {"timbrature", "file", "rilevatori"})
-            ASSERT_TRUE(query.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table)));
-    }
-    QSqlDatabase::removeDatabase(name);
-}
-
 }  // namespace
 
 void DatabaseTest::SetUp()
@@ -56,12 +31,10 @@ void DatabaseTest::SetUp()
     testApplication();
     ASSERT_TRUE(programFolder.isValid());
     if (kOnPostgreSQL) {
-        if (qEnvironmentVariableIsEmpty("ODBCINI"))
+        if (!TurnoPostgreSQL::Disponibile())
             GTEST_SKIP() << "ODBCINI not set: no PostgreSQL data source \"Zentar\" to test on";
-        lockFd_ = ::open(lockPath().toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        ASSERT_GE(lockFd_, 0) << "cannot open " << lockPath().toStdString();
-        ASSERT_EQ(::flock(lockFd_, LOCK_EX), 0);
-        dropTables();
+        turno_ = std::make_unique<TurnoPostgreSQL>();
+        turno_->Prendi();
         if (HasFatalFailure())
             return;
     }
@@ -72,8 +45,7 @@ void DatabaseTest::SetUp()
 void DatabaseTest::TearDown()
 {
     db.reset();
-    if (lockFd_ >= 0)
-        ::close(lockFd_);  // releases the lock
+    turno_.reset();
 }
 
 void DatabaseTest::open()

@@ -18,6 +18,7 @@
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "TerminalState.h"
+#include "TurnoPostgreSQL.h"
 
 #if defined(ZENTAR_TEST_ENGINE_POSTGRESQL)
 #define ON_ENGINE(suite) suite##OnPostgreSQL
@@ -44,5 +45,5 @@ protected:
 
 private:
     void open();
-    int lockFd_ = -1;
+    std::unique_ptr<TurnoPostgreSQL> turno_;
 };

@@ -40,6 +40,16 @@ void FinestreSimulate::SetUp()
 {
     applicazione();
     ASSERT_TRUE(cartella.isValid());
+#if defined(ZENTAR_TEST_ENGINE_POSTGRESQL)
+    if (!TurnoPostgreSQL::Disponibile())
+        GTEST_SKIP() << "ODBCINI not set: no PostgreSQL data source \"Zentar\" to test on";
+    turno_ = std::make_unique<TurnoPostgreSQL>();
+    turno_->Prendi();
+    ASSERT_FALSE(HasFatalFailure());
+    constexpr MotoreDatabase kMotore = MotoreDatabase::Automatico;  // through the data source
+#else
+    constexpr MotoreDatabase kMotore = MotoreDatabase::SQLite;  // even when a cluster is defined
+#endif
     const QDir programma(cartella.path());
     ASSERT_TRUE(programma.mkdir("Timbrature"));
     ASSERT_TRUE(programma.mkdir("images"));
@@ -51,7 +61,7 @@ void FinestreSimulate::SetUp()
 
     QString errore;
     finestre = Finestre::Avvia({.cartellaProgramma = cartella.path(),
-                                .motore = MotoreDatabase::SQLite,
+                                .motore = kMotore,
                                 .kavex = &kavex,
                                 .dialoghi = &dialogs,
                                 .indirizzoLocale = [this] { return indirizzoLocale; },
@@ -66,7 +76,9 @@ void FinestreSimulate::TearDown()
 {
     finestre.reset();
     fermaDispositivi();
-    QDir::setCurrent(cartellaPrecedente_);
+    if (!cartellaPrecedente_.isEmpty())
+        QDir::setCurrent(cartellaPrecedente_);
+    turno_.reset();
 }
 
 void FinestreSimulate::registra(int codice, const Colonne& colonne)

@@ -22,6 +22,7 @@
 #include "ScriptedDialogs.h"
 #include "TfrmChooseVRN.h"
 #include "TfrmMain.h"
+#include "TurnoPostgreSQL.h"
 
 class FinestreSimulate : public ::testing::Test, public DispositiviSimulati {
 protected:
@@ -76,4 +77,5 @@ protected:
 
 private:
     QString cartellaPrecedente_;
+    std::unique_ptr<TurnoPostgreSQL> turno_;  // on PostgreSQL: this test's turn on the data source
 };
