@@ -1,6 +1,7 @@
 #pragma once
-// A dialog service that answers message boxes from a script and records them. A message box
-// the script did not foresee, and any file or folder dialog, fails the test and is cancelled.
+// A dialog service that answers message boxes and file dialogs from scripts and records them. A
+// message box or file dialog the script did not foresee, and any folder dialog, fails the test
+// and is cancelled.
 
 #include <deque>
 #include <optional>
@@ -21,9 +22,21 @@ public:
         zentar::MessageButtons buttons;
     };
 
+    // A file dialog as it was asked for; the open dialog has no title and no proposed name.
+    struct FileDialog {
+        bool save;
+        QString title;
+        QString proposedName;
+        QString filter;
+        int selectedFilter;
+    };
+
     std::deque<zentar::Answer> answers;  // next answers to message boxes
     std::vector<Shown> shown;            // every message box, in order
     QStringList foldersShown;            // every folder opened in the file manager
+    // Next answers to file dialogs, open or save: the chosen path, or nothing for a cancel.
+    std::deque<std::optional<QString>> fileAnswers;
+    std::vector<FileDialog> fileDialogs;  // every file dialog, in order
 
     zentar::Answer message(zentar::MessageKind kind, const QString& text, zentar::MessageButtons buttons) override
     {
@@ -38,10 +51,14 @@ public:
     }
 
     std::optional<QString> chooseFolder(const QString& title, const QString&) override { return unexpected(title); }
-    std::optional<QString> chooseFileToOpen(const QString& filter, int) override { return unexpected(filter); }
-    std::optional<QString> chooseFileToSave(const QString& title, const QString&, const QString&, int) override
+    std::optional<QString> chooseFileToOpen(const QString& filter, int selectedFilter) override
     {
-        return unexpected(title);
+        return fileDialog({false, QString(), QString(), filter, selectedFilter});
+    }
+    std::optional<QString> chooseFileToSave(const QString& title, const QString& proposedName, const QString& filter,
+                                            int selectedFilter) override
+    {
+        return fileDialog({true, title, proposedName, filter, selectedFilter});
     }
 
     void showFolder(const QString& folder) override { foldersShown << folder; }
@@ -56,6 +73,16 @@ public:
     }
 
 private:
+    std::optional<QString> fileDialog(const FileDialog& asked)
+    {
+        fileDialogs.push_back(asked);
+        if (fileAnswers.empty())
+            return unexpected(asked.save ? asked.title : asked.filter);
+        const std::optional<QString> answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+
     static std::optional<QString> unexpected(const QString& what)
     {
         ADD_FAILURE() << "unexpected file or folder dialog: " << what.toStdString();

@@ -93,6 +93,42 @@ int32_t KavexRegistrata::SetParameter(int32_t numero, const QString& valore)
                 [&] { return LibreriaKavex::SetParameter(numero, valore); });
 }
 
+int32_t KavexRegistrata::GetDate(QString& data)
+{
+    return nota(QStringLiteral("GetDate"), [&] { return LibreriaKavex::GetDate(data); });
+}
+
+int32_t KavexRegistrata::GetTime(QString& ora)
+{
+    return nota(QStringLiteral("GetTime"), [&] { return LibreriaKavex::GetTime(ora); });
+}
+
+int32_t KavexRegistrata::SetDate(const QString& data)
+{
+    return nota("SetDate " + data, [&] { return LibreriaKavex::SetDate(data); });
+}
+
+int32_t KavexRegistrata::SetTime(const QString& ora)
+{
+    return nota("SetTime " + ora, [&] { return LibreriaKavex::SetTime(ora); });
+}
+
+int32_t KavexRegistrata::ChgDrv(const QString& unita)
+{
+    return nota("ChgDrv " + unita, [&] { return LibreriaKavex::ChgDrv(unita); });
+}
+
+int32_t KavexRegistrata::ListFiles(const QString& maschera, QByteArray& elenco)
+{
+    return nota("ListFiles " + maschera, [&] { return LibreriaKavex::ListFiles(maschera, elenco); });
+}
+
+int32_t KavexRegistrata::SendFile(const QString& percorso, const QString& nome, int32_t opzione, int32_t numero)
+{
+    return nota(QStringLiteral("SendFile %1 %2 %3 %4").arg(percorso, nome).arg(opzione).arg(numero),
+                [&] { return LibreriaKavex::SendFile(percorso, nome, opzione, numero); });
+}
+
 void VisteRegistrate::ScriviConsoleMainErr(const QString& testo)
 {
     consoleMainErr = testo;

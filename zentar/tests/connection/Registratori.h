@@ -38,6 +38,15 @@ public:
     int32_t DeleFile(const QString& nome) override;
     int32_t GetParameter(int32_t numero, QString& valore) override;
     int32_t SetParameter(int32_t numero, const QString& valore) override;
+    int32_t GetDate(QString& data) override;
+    int32_t GetTime(QString& ora) override;
+    int32_t SetDate(const QString& data) override;
+    int32_t SetTime(const QString& ora) override;
+    int32_t ChgDrv(const QString& unita) override;
+    // Noted as "ListFiles " and the mask.
+    int32_t ListFiles(const QString& maschera, QByteArray& elenco) override;
+    // Noted as "SendFile <path> <name> <option> <number>" (two blanks for an empty name).
+    int32_t SendFile(const QString& percorso, const QString& nome, int32_t opzione, int32_t numero) override;
 
 private:
     int32_t nota(const QString& chiamata, const std::function<int32_t()>& esegui);
