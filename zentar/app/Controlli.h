@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QString>
 
+#include "EtichettaCliccabile.h"
+#include "TerminalState.h"
 #include "ZentarApplication.h"
 
 namespace zentar {
@@ -44,6 +46,43 @@ inline void ForzaMaiuscolo(QLineEdit* campo)
             campo->setCursorPosition(cursore);
         }
     });
+}
+
+// The state line lblState at the bottom of a window: centred, bold, on its own background.
+inline EtichettaCliccabile* RigaStato(QWidget* genitore)
+{
+    auto* riga = new EtichettaCliccabile(genitore);
+    riga->setObjectName(QStringLiteral("lblState"));
+    riga->setAlignment(Qt::AlignCenter);
+    riga->setAutoFillBackground(true);
+    QFont grassetto = riga->font();
+    grassetto.setBold(true);
+    grassetto.setPixelSize(13);
+    riga->setFont(grassetto);
+    riga->setMinimumHeight(24);
+    return riga;
+}
+
+// A state line showing the selection: `nessuno` in red on white when no terminal is selected,
+// otherwise its description, or "Terminale <code> Selezionato" without one, in black on the
+// button face. Whether a terminal is selected.
+inline bool MostraSelezione(QLabel* riga, const StatoTerminale& stato, const QString& nessuno)
+{
+    const bool scelto = stato.CodiceTerminale != 0;
+    QPalette colori = riga->palette();
+    if (!scelto) {
+        riga->setText(nessuno);
+        colori.setColor(QPalette::Window, Qt::white);
+        colori.setColor(QPalette::WindowText, Qt::red);
+    } else {
+        riga->setText(!stato.DescrizioneTerminale.isEmpty()
+                          ? stato.DescrizioneTerminale
+                          : QStringLiteral("Terminale %1 Selezionato").arg(stato.CodiceTerminale));
+        colori.setColor(QPalette::Window, riga->window()->palette().color(QPalette::Button));
+        colori.setColor(QPalette::WindowText, Qt::black);
+    }
+    riga->setPalette(colori);
+    return scelto;
 }
 
 // Runs `gestore` (no arguments) on the signal, under the name `nome` in the log.

@@ -1,5 +1,5 @@
 #pragma once
-// A label that reports a click with the left button.
+// A label that reports a click and a double click with the left button.
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -14,6 +14,7 @@ public:
 
 signals:
     void clicked();
+    void doubleClicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* evento) override
@@ -21,6 +22,13 @@ protected:
         QLabel::mouseReleaseEvent(evento);
         if (evento->button() == Qt::LeftButton && rect().contains(evento->position().toPoint()))
             emit clicked();
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent* evento) override
+    {
+        QLabel::mouseDoubleClickEvent(evento);
+        if (evento->button() == Qt::LeftButton)
+            emit doubleClicked();
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include "DialoghiQt.h"
 #include "TfrmChooseVRN.h"
+#include "TfrmExport.h"
 #include "TfrmMain.h"
 #include "TfrmPrompt.h"
 #include "TfrmSetupRilevatore.h"
@@ -17,6 +18,7 @@ Finestre::~Finestre()
 {
     // The windows go before the services and the data module they use.
     frmPrompt_.reset();
+    frmExport_.reset();
     frmSetupRilevatori_.reset();
     frmSetupRilevatore_.reset();
     frmChooseVRN_.reset();
@@ -56,6 +58,7 @@ std::unique_ptr<Finestre> Finestre::Avvia(OpzioniProgramma opzioni, QString* err
     f->frmSetupRilevatori_ = std::make_unique<TfrmSetupRilevatori>(*f->database_, f->servizi_->connessione,
                                                                    *f->kavex_, *f->dialoghi_, *f);
     f->frmSetupRilevatore_ = std::make_unique<TfrmSetupRilevatore>(*f->stato_, *f->database_, *f->dialoghi_, *f);
+    f->frmExport_ = std::make_unique<TfrmExport>(*f->stato_, *f->database_, *f->dialoghi_, *f);
     f->frmPrompt_ = std::make_unique<TfrmPrompt>(*f->stato_, *f->database_, *f->servizi_, *f->kavex_,
                                                  *f->dialoghi_, *f->selezione_, *f);
     return f;
@@ -77,11 +80,22 @@ void Finestre::ApriCartella() { frmMain_->ApriCartella(); }
 
 void Finestre::SvuotaElenco() { frmMain_->FillCheckList({}); }
 
-void Finestre::Check_CodiceTerminale() { frmMain_->Check_CodiceTerminale(); }
+void Finestre::Check_CodiceTerminale()
+{
+    frmMain_->Check_CodiceTerminale();
+    frmExport_->Check_CodiceTerminale();
+}
 
 void Finestre::MostraPrincipale() { mostraSolo(*frmMain_); }
 
 void Finestre::MostraScelta() { mostraSolo(*frmChooseVRN_); }
+
+void Finestre::ApriSceltaSopra()
+{
+    frmChooseVRN_->show();
+    frmChooseVRN_->raise();
+    frmChooseVRN_->activateWindow();
+}
 
 void Finestre::MostraPrompt() { mostraSolo(*frmPrompt_); }
 
@@ -89,8 +103,7 @@ void Finestre::MostraConfigurazione() { mostraSolo(*frmSetupRilevatori_); }
 
 void Finestre::MostraModifica() { mostraSolo(*frmSetupRilevatore_); }
 
-// The export window is not part of the program yet.
-void Finestre::MostraEsporta() {}
+void Finestre::MostraEsporta() { mostraSolo(*frmExport_); }
 
 void Finestre::Termina()
 {
@@ -104,7 +117,8 @@ void Finestre::mostraSolo(QWidget& finestra)
 {
     for (QWidget* w : {static_cast<QWidget*>(frmMain_.get()), static_cast<QWidget*>(frmChooseVRN_.get()),
                        static_cast<QWidget*>(frmSetupRilevatori_.get()),
-                       static_cast<QWidget*>(frmSetupRilevatore_.get()), static_cast<QWidget*>(frmPrompt_.get())}) {
+                       static_cast<QWidget*>(frmSetupRilevatore_.get()), static_cast<QWidget*>(frmExport_.get()),
+                       static_cast<QWidget*>(frmPrompt_.get())}) {
         if (w != &finestra)
             w->hide();
     }

@@ -27,6 +27,7 @@ namespace zentar {
 
 class TfrmMain;
 class TfrmChooseVRN;
+class TfrmExport;
 class TfrmPrompt;
 class TfrmSetupRilevatore;
 class TfrmSetupRilevatori;
@@ -57,6 +58,7 @@ public:
     FinestraAvanzamento& Avanzamento() { return avanzamento_; }
     TfrmMain& frmMain() { return *frmMain_; }
     TfrmChooseVRN& frmChooseVRN() { return *frmChooseVRN_; }
+    TfrmExport& frmExport() { return *frmExport_; }
     TfrmPrompt& frmPrompt() { return *frmPrompt_; }
     TfrmSetupRilevatori& frmSetupRilevatori() { return *frmSetupRilevatori_; }
     TfrmSetupRilevatore& frmSetupRilevatore() { return *frmSetupRilevatore_; }
@@ -76,6 +78,7 @@ public:
     // Navigazione
     void MostraPrincipale() override;
     void MostraScelta() override;
+    void ApriSceltaSopra() override;
     void MostraEsporta() override;
     void MostraConfigurazione() override;
     void MostraModifica() override;
@@ -101,6 +104,7 @@ private:
     std::unique_ptr<TfrmChooseVRN> frmChooseVRN_;
     std::unique_ptr<TfrmSetupRilevatori> frmSetupRilevatori_;
     std::unique_ptr<TfrmSetupRilevatore> frmSetupRilevatore_;
+    std::unique_ptr<TfrmExport> frmExport_;
     std::unique_ptr<TfrmPrompt> frmPrompt_;
 };
 

@@ -10,6 +10,7 @@ public:
 
     virtual void MostraPrincipale() = 0;      // the main window frmMain
     virtual void MostraScelta() = 0;          // the terminal chooser frmChooseVRN
+    virtual void ApriSceltaSopra() = 0;       // the chooser, the asking window staying shown
     virtual void MostraEsporta() = 0;         // the export window frmExport
     virtual void MostraConfigurazione() = 0;  // the terminal list frmSetupRilevatori
     virtual void MostraModifica() = 0;        // the terminal edit window frmSetupRilevatore

@@ -134,15 +134,7 @@ void TfrmMain::creaControlli()
     btnConnetti = Pulsante(area, "btnConnetti", QStringLiteral("CONNETTI"));
     btnDisconnetti = Pulsante(area, "btnDisconnetti", QStringLiteral("DISCONNETTI"));
 
-    lblState = new EtichettaCliccabile(area);
-    lblState->setObjectName(QStringLiteral("lblState"));
-    lblState->setAlignment(Qt::AlignCenter);
-    lblState->setAutoFillBackground(true);
-    QFont grassetto = lblState->font();
-    grassetto.setBold(true);
-    grassetto.setPixelSize(13);
-    lblState->setFont(grassetto);
-    lblState->setMinimumHeight(24);
+    lblState = RigaStato(area);
 
     Image1 = Etichetta(area, "Image1", QString());
     Image1->setPixmap(IconaProgramma());
@@ -243,21 +235,7 @@ void TfrmMain::collegaGestori()
 
 void TfrmMain::Check_CodiceTerminale()
 {
-    QPalette colori = lblState->palette();
-    if (stato_.CodiceTerminale == 0) {
-        lblState->setText(QStringLiteral("SELEZIONARE UN RILEVATORE"));
-        colori.setColor(QPalette::Window, Qt::white);
-        colori.setColor(QPalette::WindowText, Qt::red);
-        btnConnetti->setEnabled(false);
-    } else {
-        lblState->setText(!stato_.DescrizioneTerminale.isEmpty()
-                              ? stato_.DescrizioneTerminale
-                              : QStringLiteral("Terminale %1 Selezionato").arg(stato_.CodiceTerminale));
-        colori.setColor(QPalette::Window, palette().color(QPalette::Button));
-        colori.setColor(QPalette::WindowText, Qt::black);
-        btnConnetti->setEnabled(true);
-    }
-    lblState->setPalette(colori);
+    btnConnetti->setEnabled(MostraSelezione(lblState, stato_, QStringLiteral("SELEZIONARE UN RILEVATORE")));
 }
 
 void TfrmMain::AbilitaControlli(bool connesso)

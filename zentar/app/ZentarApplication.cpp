@@ -4,11 +4,43 @@
 
 namespace zentar {
 
-void RegistraErroreNonGestito(const char* dove, const std::exception* errore)
+namespace {
+
+std::function<void(const std::exception&)>& gestoreErrori()
+{
+    static std::function<void(const std::exception&)> gestore;
+    return gestore;
+}
+
+void scrivi(const char* dove, const std::exception* errore)
 {
     std::fprintf(stderr, "zentar: %s: operation abandoned: %s\n", dove,
                  errore != nullptr ? errore->what() : "unknown error");
     std::fflush(stderr);
+}
+
+}  // namespace
+
+void ImpostaGestoreErrori(std::function<void(const std::exception&)> gestore)
+{
+    gestoreErrori() = std::move(gestore);
+}
+
+void RegistraErroreNonGestito(const char* dove, const std::exception* errore)
+{
+    scrivi(dove, errore);
+    if (errore == nullptr || !gestoreErrori())
+        return;
+    // A copy, so that a handler that replaces itself is not destroyed while it runs; an error
+    // of the handler itself is only logged.
+    const auto gestore = gestoreErrori();
+    try {
+        gestore(*errore);
+    } catch (const std::exception& altro) {
+        scrivi("error hook", &altro);
+    } catch (...) {
+        scrivi("error hook", nullptr);
+    }
 }
 
 ZentarApplication::ZentarApplication(int& argc, char** argv) : QApplication(argc, argv)

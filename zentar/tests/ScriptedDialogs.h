@@ -1,7 +1,6 @@
 #pragma once
-// A dialog service that answers message boxes and file dialogs from scripts and records them. A
-// message box or file dialog the script did not foresee, and any folder dialog, fails the test
-// and is cancelled.
+// A dialog service that answers message boxes, file and folder dialogs from scripts and records
+// them. A message box or dialog the script did not foresee fails the test and is cancelled.
 
 #include <deque>
 #include <optional>
@@ -34,6 +33,13 @@ public:
     std::deque<zentar::Answer> answers;  // next answers to message boxes
     std::vector<Shown> shown;            // every message box, in order
     QStringList foldersShown;            // every folder opened in the file manager
+    // Next answers to folder dialogs: the chosen folder, or nothing for a cancel.
+    std::deque<std::optional<QString>> folderAnswers;
+    struct FolderDialog {
+        QString title;
+        QString startFolder;
+    };
+    std::vector<FolderDialog> folderDialogs;  // every folder dialog, in order
     // Next answers to file dialogs, open or save: the chosen path, or nothing for a cancel.
     std::deque<std::optional<QString>> fileAnswers;
     std::vector<FileDialog> fileDialogs;  // every file dialog, in order
@@ -50,7 +56,15 @@ public:
         return answer;
     }
 
-    std::optional<QString> chooseFolder(const QString& title, const QString&) override { return unexpected(title); }
+    std::optional<QString> chooseFolder(const QString& title, const QString& startFolder) override
+    {
+        folderDialogs.push_back({title, startFolder});
+        if (folderAnswers.empty())
+            return unexpected(title);
+        const std::optional<QString> answer = folderAnswers.front();
+        folderAnswers.pop_front();
+        return answer;
+    }
     std::optional<QString> chooseFileToOpen(const QString& filter, int selectedFilter) override
     {
         return fileDialog({false, QString(), QString(), filter, selectedFilter});
