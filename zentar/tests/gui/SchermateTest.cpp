@@ -14,6 +14,7 @@
 #include <QSet>
 
 #include "FinestreSimulate.h"
+#include "TfrmExport.h"
 #include "TfrmPrompt.h"
 
 using namespace zentar;
@@ -103,4 +104,17 @@ TEST_F(Schermate, TheConsoleAfterACommand)
     clic(in<QWidget>(console, "btnSendCmd"));
     ASSERT_FALSE(in<QPlainTextEdit>(console, "ListReply")->toPlainText().isEmpty());
     fotografa(console, "console.png");
+}
+
+TEST_F(Schermate, TheExportWindow)
+{
+    registra(3, {{"Descrizione", "Reparto (linea diretta)"}});
+    scegli(3);
+    principale<QAction>("Esporta1")->trigger();
+    TfrmExport& esporta = finestre->frmExport();
+    ASSERT_TRUE(esporta.isVisible());
+    in<QLineEdit>(esporta, "mskDataInizio")->setText("30/12/19");
+    in<QLineEdit>(esporta, "mskDataFine")->setText("02/01/20");
+    ASSERT_TRUE(in<QWidget>(esporta, "btnExport")->isEnabled());
+    fotografa(esporta, "export.png");
 }
