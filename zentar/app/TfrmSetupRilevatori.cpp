@@ -1,6 +1,7 @@
 #include "TfrmSetupRilevatori.h"
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -136,6 +137,16 @@ void TfrmSetupRilevatori::seguiRigaCorrente(int riga)
     }
     if (DBGRilevatori->currentIndex().row() != riga)
         DBGRilevatori->selectRow(riga);
+}
+
+// The grid always stands on a terminal when there is one, as the edit window works on it.
+void TfrmSetupRilevatori::showEvent(QShowEvent* evento)
+{
+    QWidget::showEvent(evento);
+    if (database_.RigaCorrente() < 0 && database_.tblRilevatori()->rowCount() > 0)
+        database_.ImpostaRigaCorrente(0);
+    else
+        seguiRigaCorrente(database_.RigaCorrente());
 }
 
 void TfrmSetupRilevatori::closeEvent(QCloseEvent* evento)

@@ -22,6 +22,7 @@ public:
                         DialogService& dialoghi, Navigazione& navigazione);
 
 protected:
+    void showEvent(QShowEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
 
 private:

@@ -264,6 +264,23 @@ TEST_F(Registro, AFolderThatCannotBeMadeIsReportedAndTheSettingsSavedAllTheSame)
     EXPECT_EQ(campoScheda("DBDirPRE")->text(), "");
 }
 
+TEST_F(Registro, TheDestinationFolderIsChosenInTheFolderDialog)
+{
+    registra(6, {});
+    apriLista();
+    pulsanteLista("BitBtn2");
+    const QString scelta = QDir(cartella.path()).filePath("scelta");
+    ASSERT_TRUE(QDir().mkpath(scelta));
+    dialogs.folderAnswers = {std::nullopt, scelta};
+    clic(in<QWidget>(scheda(), "btnDirPRE"));
+    EXPECT_EQ(campoScheda("DBDirPRE")->text(), "") << "a cancelled dialog changes nothing";
+    clic(in<QWidget>(scheda(), "btnDirPRE"));
+    EXPECT_EQ(campoScheda("DBDirPRE")->text(), scelta);
+    ASSERT_EQ(dialogs.folderDialogs.size(), 2u);
+    conferma(Answer::Yes);
+    EXPECT_EQ(memorizzato(6).value("PercorsoPRE").toString(), scelta);
+}
+
 TEST_F(Registro, CopiaWritesAtOnceWithTheNextCode)
 {
     for (int c = 1; c <= 7; ++c)

@@ -16,6 +16,8 @@
 #include "FinestreSimulate.h"
 #include "TfrmExport.h"
 #include "TfrmPrompt.h"
+#include "TfrmSetupRilevatore.h"
+#include "TfrmSetupRilevatori.h"
 
 using namespace zentar;
 
@@ -117,4 +119,25 @@ TEST_F(Schermate, TheExportWindow)
     in<QLineEdit>(esporta, "mskDataFine")->setText("02/01/20");
     ASSERT_TRUE(in<QWidget>(esporta, "btnExport")->isEnabled());
     fotografa(esporta, "export.png");
+}
+
+TEST_F(Schermate, TheTerminalRegisterAndTheEditWindow)
+{
+    registra(1, {{"Descrizione", "Ingresso (rete)"}, {"Modalita_col", 6}, {"Portacom", 8499},
+                 {"Indiriz_lanbrick", "127.0.0.2"}, {"IPMaster", "127.0.0.1"}});
+    registra(2, {{"Descrizione", "Magazzino (modem)"}, {"Modalita_col", 3}, {"Portacom", 2}, {"Baudrate", 9600},
+                 {"Modem", true}, {"Telefono", "5551234"}, {"Modem_init", "ATZ"}, {"Modem_wait", 45}});
+    registra(3, {{"Descrizione", "Reparto (linea diretta)"}, {"Modalita_col", 3}, {"Portacom", 3},
+                 {"Baudrate", 38400}});
+    principale<QAction>("mmImpConfigurazione")->trigger();
+    QWidget& lista = finestre->frmSetupRilevatori();
+    ASSERT_TRUE(lista.isVisible());
+    ASSERT_TRUE(db().VaiAlRilevatore(2));
+    fotografa(lista, "register.png");
+
+    clic(in<QWidget>(lista, "BitBtn2"));
+    QWidget& scheda = finestre->frmSetupRilevatore();
+    ASSERT_TRUE(scheda.isVisible());
+    in<QTabWidget>(scheda, "PageControl")->setCurrentIndex(3);
+    fotografa(scheda, "terminal-edit.png");
 }
