@@ -14,6 +14,9 @@
 
 namespace zentar {
 
+// The windows of the program have a title bar without close, minimise or maximise buttons.
+inline constexpr Qt::WindowFlags kFinestraSenzaPulsanti = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
 inline QPushButton* Pulsante(QWidget* genitore, const char* nome, const QString& testo)
 {
     auto* p = new QPushButton(testo, genitore);

@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "Controlli.h"
 #include "TfrmMain.h"
 #include "ZentarApplication.h"
 
@@ -28,7 +29,7 @@ void mostraSoloColonne(QTableView& vista, const QSqlTableModel& tabella, const Q
 
 TfrmChooseVRN::TfrmChooseVRN(StatoTerminale& stato, TDMDatabase& database, SelezioneRilevatore& selezione,
                              TfrmMain& frmMain, Navigazione& navigazione)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(nullptr, kFinestraSenzaPulsanti),
       stato_(stato),
       database_(database),
       selezione_(selezione),

@@ -82,7 +82,7 @@ private:
 
 TfrmExport::TfrmExport(StatoTerminale& stato, TDMDatabase& database, DialogService& dialoghi,
                        Navigazione& navigazione)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(nullptr, kFinestraSenzaPulsanti),
       stato_(stato),
       database_(database),
       dialoghi_(dialoghi),

@@ -71,7 +71,7 @@ QPixmap IconaProgramma()
 
 TfrmMain::TfrmMain(StatoTerminale& stato, TDMDatabase& database, ServiziTerminale& servizi, LibreriaKavex& kavex,
                    DialogService& dialoghi, Navigazione& navigazione)
-    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QMainWindow(nullptr, kFinestraSenzaPulsanti),
       stato_(stato),
       database_(database),
       servizi_(servizi),

@@ -18,7 +18,7 @@ namespace zentar {
 
 TfrmPrompt::TfrmPrompt(StatoTerminale& stato, TDMDatabase& database, ServiziTerminale& servizi, LibreriaKavex& kavex,
                        DialogService& dialoghi, SelezioneRilevatore& selezione, Navigazione& navigazione)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(nullptr, kFinestraSenzaPulsanti),
       stato_(stato),
       database_(database),
       servizi_(servizi),

@@ -59,7 +59,7 @@ const QList<std::pair<const char*, const char*>>& TfrmSetupRilevatore::ValoriPre
 
 TfrmSetupRilevatore::TfrmSetupRilevatore(StatoTerminale& stato, TDMDatabase& database, DialogService& dialoghi,
                                          Navigazione& navigazione)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(nullptr, kFinestraSenzaPulsanti),
       stato_(stato),
       database_(database),
       dialoghi_(dialoghi),

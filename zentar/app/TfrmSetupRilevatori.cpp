@@ -56,7 +56,7 @@ QSqlRecord rigaNuova(const QSqlTableModel& tabella, int codice)
 
 TfrmSetupRilevatori::TfrmSetupRilevatori(TDMDatabase& database, GestoreConnessione& connessione,
                                          LibreriaKavex& kavex, DialogService& dialoghi, Navigazione& navigazione)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(nullptr, kFinestraSenzaPulsanti),
       database_(database),
       connessione_(connessione),
       kavex_(kavex),
