@@ -90,19 +90,27 @@ bool ScaricoPRE::ScaricaPRE(const QString& nome)
     return true;
 }
 
+std::optional<QString> ScaricoPRE::TestoDelFile(const QString& nome) const
+{
+    const std::optional<QStringList> righe = righeDelFile(PercorsoLocale(nome));
+    if (!righe)
+        return std::nullopt;
+    QString testo;
+    for (const QString& riga : *righe)
+        testo += riga + QStringLiteral("\r\n");
+    return testo;
+}
+
 bool ScaricoPRE::SalvaFile(const QString& nome)
 {
     const int id = database_.ProssimoIDFile() + 1;
     const QString data = DataDaNomePRE(nome, orologio_);
-    const std::optional<QStringList> righe = righeDelFile(PercorsoLocale(nome));
-    if (!righe)
+    const std::optional<QString> testo = TestoDelFile(nome);
+    if (!testo)
         return false;
-    QString testo;
-    for (const QString& riga : *righe)
-        testo += riga + QStringLiteral("\r\n");
     const int prima = database_.ContaFile();
     database_.InserisciFile(
-        {.ID = id, .Terminale = stato_.CodiceTerminale, .Data = data, .NomeFile = nome, .Blob = testo});
+        {.ID = id, .Terminale = stato_.CodiceTerminale, .Data = data, .NomeFile = nome, .Blob = *testo});
     return database_.ContaFile() == prima + 1;
 }
 

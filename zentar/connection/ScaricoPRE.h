@@ -4,6 +4,7 @@
 // in `timbrature`, each line cut by the terminal's layout. Deleting a file on the terminal.
 
 #include <cstdint>
+#include <optional>
 
 #include <QString>
 #include <QStringList>
@@ -35,6 +36,10 @@ public:
 
     // Downloads and stores one file, saying in a message box which step failed.
     bool ScaricaPRE(const QString& nome);
+
+    // The downloaded file's text as `file` stores it: its lines, each ended by CR LF; nothing
+    // when the file cannot be read.
+    std::optional<QString> TestoDelFile(const QString& nome) const;
 
     // Stores the downloaded file's text as a new row of `file`.
     bool SalvaFile(const QString& nome);

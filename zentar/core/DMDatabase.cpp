@@ -250,6 +250,27 @@ void TDMDatabase::InserisciTimbratura(const RigaTimbratura& t)
     timbratureDaRileggere_ = true;
 }
 
+QStringList TDMDatabase::NomiFileMemorizzati(int terminale)
+{
+    QSqlQuery& query =
+        esegui(QStringLiteral(R"(SELECT DISTINCT "NomeFile" FROM file WHERE "Terminale" = ? ORDER BY "NomeFile")"),
+               {terminale});
+    QStringList nomi;
+    while (query.next())
+        nomi << query.value(0).toString();
+    return nomi;
+}
+
+std::optional<QString> TDMDatabase::TestoUltimoFile(int terminale, const QString& nome)
+{
+    QSqlQuery& query = esegui(QStringLiteral(R"(SELECT "Blob" FROM file WHERE "Terminale" = ? AND "NomeFile" = ?)"
+                                             R"( ORDER BY "ID" DESC)"),
+                              {terminale, nome});
+    if (!query.next())
+        return std::nullopt;
+    return query.value(0).toString();
+}
+
 std::vector<RigaTimbratura> TDMDatabase::TimbratureDelGiorno(int terminale, const QString& data)
 {
     // Within a day every punch gets the largest ID plus one, so ID order is storing order.

@@ -13,6 +13,7 @@
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include "DataSource.h"
@@ -105,6 +106,10 @@ public:
     // Writes one row, applied at once.
     void InserisciFile(const RigaFile& file);
     void InserisciTimbratura(const RigaTimbratura& timbratura);
+    // The names of the files of a terminal that have a row in file.
+    QStringList NomiFileMemorizzati(int terminale);
+    // The text of the terminal's latest stored row of the file `nome`; nothing when none.
+    std::optional<QString> TestoUltimoFile(int terminale, const QString& nome);
     // The punches of a terminal on the date dd/mm/yyyy, in the order they were stored.
     std::vector<RigaTimbratura> TimbratureDelGiorno(int terminale, const QString& data);
 

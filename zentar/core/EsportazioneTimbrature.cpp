@@ -42,4 +42,41 @@ QStringList EsportaGiorni(TDMDatabase& database, int terminale, QDate inizio, QD
     return scritti;
 }
 
+namespace {
+
+// A CSV field: quoted, with its quotes doubled, when it holds a separator, a quote or a line end.
+QString campoCsv(const QString& testo)
+{
+    if (!testo.contains(QLatin1Char(',')) && !testo.contains(QLatin1Char('"')) && !testo.contains(QLatin1Char('\n')) &&
+        !testo.contains(QLatin1Char('\r')))
+        return testo;
+    return QLatin1Char('"') + QString(testo).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+}  // namespace
+
+int EsportaCsv(TDMDatabase& database, int terminale, QDate inizio, QDate fine, const QString& percorso)
+{
+    QSaveFile file(percorso);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ZentarError(QStringLiteral("cannot write %1: %2").arg(percorso, file.errorString()));
+    file.write("terminal,date,time,direction,badge\n");
+    int scritte = 0;
+    for (QDate giorno = inizio; giorno <= fine; giorno = giorno.addDays(1)) {
+        const QString iso = giorno.toString(Qt::ISODate);
+        for (const RigaTimbratura& t : database.TimbratureDelGiorno(terminale, giorno.toString(QStringLiteral("dd/MM/yyyy")))) {
+            const QString riga = QStringLiteral("%1,%2,%3,%4,%5\n")
+                                     .arg(terminale)
+                                     .arg(iso, QString(t.Ora).replace(QLatin1Char('.'), QLatin1Char(':')))
+                                     .arg(t.Verso)
+                                     .arg(campoCsv(t.Badge));
+            file.write(riga.toUtf8());
+            ++scritte;
+        }
+    }
+    if (!file.commit())
+        throw ZentarError(QStringLiteral("cannot write %1: %2").arg(percorso, file.errorString()));
+    return scritte;
+}
+
 }  // namespace zentar

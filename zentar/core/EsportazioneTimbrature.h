@@ -27,4 +27,10 @@ QByteArray RigheEsportate(const std::vector<RigaTimbratura>& timbrature);
 // Returns the files written, in order.
 QStringList EsportaGiorni(TDMDatabase& database, int terminale, QDate inizio, QDate fine, const QString& cartella);
 
+// Writes the punches of the days from `inizio` to `fine` as one CSV file for payroll and HR
+// systems: a header "terminal,date,time,direction,badge", then one line per punch in date order
+// and, within a day, in the order stored (ISO date, hh:mm:ss, LF line ends, UTF-8). Written
+// whole or not at all; throws ZentarError when it cannot be written. Returns the punches written.
+int EsportaCsv(TDMDatabase& database, int terminale, QDate inizio, QDate fine, const QString& percorso);
+
 }  // namespace zentar
