@@ -98,3 +98,20 @@ TEST_F(ON_ENGINE(Esportazione), AFileThatCannotBeWrittenStopsTheExportAtThatDay)
     EXPECT_TRUE(QFile::exists(cartella.filePath("PRE91230"))) << "the earlier day stays";
     EXPECT_FALSE(QFile::exists(cartella.filePath("PRE00101"))) << "nothing after the failing day";
 }
+
+TEST_F(ON_ENGINE(Esportazione), TheCsvFileHoldsOneLinePerPunchInDateOrder)
+{
+    timbratura(3, "31/12/2019", "17.00.00", 1, "00001234");
+    timbratura(3, "30/12/2019", "08.00.00", 0, "00001234");
+    timbratura(4, "30/12/2019", "09.00.00", 0, "00009999");  // another terminal
+    timbratura(3, "30/12/2019", "07.30.00", 0, "A,\"B\"");     // a badge that needs quoting
+    const QString percorso = cartella.filePath("punches.csv");
+
+    EXPECT_EQ(EsportaCsv(*db, 3, QDate(2019, 12, 30), QDate(2020, 1, 1), percorso), 3);
+    EXPECT_EQ(contenuto(percorso), "terminal,date,time,direction,badge\n"
+                                   "3,2019-12-30,08:00:00,0,00001234\n"
+                                   "3,2019-12-30,07:30:00,0,\"A,\"\"B\"\"\"\n"
+                                   "3,2019-12-31,17:00:00,1,00001234\n");
+    EXPECT_THROW(EsportaCsv(*db, 3, QDate(2019, 12, 30), QDate(2019, 12, 30), cartella.path()), ZentarError)
+        << "a folder in the file's place";
+}
