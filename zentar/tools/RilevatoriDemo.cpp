@@ -81,22 +81,22 @@ std::vector<RilevatoreDemo> RilevatoriDemo(const PorteDemo& porte)
     };
 }
 
-std::vector<RegistrazioneDemo> RegistraRilevatoriDemo(TDMDatabase& database, const PorteDemo& porte)
+std::vector<RegistrazioneDemo> RegistraRilevatori(TDMDatabase& database, std::vector<RilevatoreDemo> rilevatori)
 {
     std::vector<RegistrazioneDemo> esiti;
     QSqlTableModel& tabella = *database.tblRilevatori();
     try {
-        for (RilevatoreDemo& demo : RilevatoriDemo(porte)) {
-        const QSqlRecord presente = database.LeggiRilevatore(demo.Codice);
-        // Codice is never null in a stored row: a null one means no row.
-        if (!presente.value("Codice").isNull()) {
-            esiti.push_back({.rilevatore = std::move(demo),
-                             .registrato = false,
-                             .descrizionePresente = presente.value("Descrizione").toString()});
-            continue;
-        }
-        inserisci(tabella, demo);
-        esiti.push_back({.rilevatore = std::move(demo), .registrato = true, .descrizionePresente = {}});
+        for (RilevatoreDemo& demo : rilevatori) {
+            const QSqlRecord presente = database.LeggiRilevatore(demo.Codice);
+            // Codice is never null in a stored row: a null one means no row.
+            if (!presente.value("Codice").isNull()) {
+                esiti.push_back({.rilevatore = std::move(demo),
+                                 .registrato = false,
+                                 .descrizionePresente = presente.value("Descrizione").toString()});
+                continue;
+            }
+            inserisci(tabella, demo);
+            esiti.push_back({.rilevatore = std::move(demo), .registrato = true, .descrizionePresente = {}});
         }
         database.ApplicaRilevatori();
     } catch (const DatabaseError&) {
@@ -104,6 +104,11 @@ std::vector<RegistrazioneDemo> RegistraRilevatoriDemo(TDMDatabase& database, con
         throw;
     }
     return esiti;
+}
+
+std::vector<RegistrazioneDemo> RegistraRilevatoriDemo(TDMDatabase& database, const PorteDemo& porte)
+{
+    return RegistraRilevatori(database, RilevatoriDemo(porte));
 }
 
 }  // namespace zentar

@@ -37,8 +37,12 @@ struct RegistrazioneDemo {
     QString descrizionePresente;  // the kept terminal's Descrizione
 };
 
-// Registers each demo terminal whose Codice is not in rilevatori yet; a terminal already there
-// is left untouched, so registering again changes nothing. Throws DatabaseError.
+// Registers each terminal whose Codice is not in rilevatori yet, every column its row sets
+// and the table's defaults for the others; a terminal already there is left untouched, so
+// registering again changes nothing. Throws DatabaseError, with the cached rows dropped.
+std::vector<RegistrazioneDemo> RegistraRilevatori(TDMDatabase& database, std::vector<RilevatoreDemo> rilevatori);
+
+// RegistraRilevatori of the demo's terminals.
 std::vector<RegistrazioneDemo> RegistraRilevatoriDemo(TDMDatabase& database, const PorteDemo& porte);
 
 }  // namespace zentar

@@ -17,6 +17,22 @@ void prepara(QProcess& processo, const QString& cartella)
         processo.setWorkingDirectory(cartella);
 }
 
+// Waits for the end of a started process, killing it when `limite` passes first.
+Esito attendi(QProcess& processo, std::chrono::milliseconds limite)
+{
+    Esito esito;
+    esito.finito = processo.waitForFinished(asMs(limite));
+    if (!esito.finito) {
+        processo.kill();
+        processo.waitForFinished();
+    }
+    esito.stato = processo.exitStatus();
+    esito.codice = processo.exitCode();
+    esito.uscita = QString::fromLocal8Bit(processo.readAllStandardOutput());
+    esito.errori = QString::fromLocal8Bit(processo.readAllStandardError());
+    return esito;
+}
+
 }  // namespace
 
 void AmbienteDiProva()
@@ -43,22 +59,13 @@ Esito Esegui(const QString& programma, const QStringList& argomenti, const QStri
     QProcess processo;
     prepara(processo, cartella);
     processo.start(programma, argomenti);
-    Esito esito;
     if (!processo.waitForStarted(asMs(limite))) {
+        Esito esito;
         esito.errori = processo.errorString();
         return esito;
     }
     processo.closeWriteChannel();
-    esito.finito = processo.waitForFinished(asMs(limite));
-    if (!esito.finito) {
-        processo.kill();
-        processo.waitForFinished();
-    }
-    esito.stato = processo.exitStatus();
-    esito.codice = processo.exitCode();
-    esito.uscita = QString::fromLocal8Bit(processo.readAllStandardOutput());
-    esito.errori = QString::fromLocal8Bit(processo.readAllStandardError());
-    return esito;
+    return attendi(processo, limite);
 }
 
 ProgrammaAvviato::ProgrammaAvviato(const QString& programma, const QStringList& argomenti, const QString& cartella)
@@ -85,6 +92,19 @@ QString ProgrammaAvviato::primaRiga(std::chrono::milliseconds limite)
     while (!processo_.canReadLine() && processo_.state() == QProcess::Running && trascorso.elapsed() < limite.count())
         processo_.waitForReadyRead(100);
     return processo_.canReadLine() ? QString::fromLocal8Bit(processo_.readLine()).trimmed() : QString();
+}
+
+Esito ProgrammaAvviato::attendiFine(std::chrono::milliseconds limite) { return attendi(processo_, limite); }
+
+bool ProgrammaAvviato::finitoEntro(std::chrono::milliseconds limite)
+{
+    return processo_.state() == QProcess::NotRunning || processo_.waitForFinished(asMs(limite));
+}
+
+void ProgrammaAvviato::uccidi()
+{
+    processo_.kill();
+    processo_.waitForFinished();
 }
 
 bool ProgrammaAvviato::termina(std::chrono::milliseconds limite)

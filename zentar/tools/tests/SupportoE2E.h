@@ -49,6 +49,13 @@ public:
     // Sends SIGTERM; whether the program ended within `limite`.
     bool termina(std::chrono::milliseconds limite = 10s);
     QString errori() { return QString::fromLocal8Bit(processo_.readAllStandardError()); }
+    // Waits for the program's end, killing it when `limite` passes first; what it wrote since
+    // it started, less what primaRiga and errori took.
+    Esito attendiFine(std::chrono::milliseconds limite);
+    // Whether the program has ended, waiting up to `limite` for it; it is left running otherwise.
+    bool finitoEntro(std::chrono::milliseconds limite);
+    // SIGKILL: the program ends without a chance to clean up, as in a crash.
+    void uccidi();
 
 private:
     QProcess processo_;
