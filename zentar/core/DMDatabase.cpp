@@ -183,16 +183,35 @@ QSqlQuery& TDMDatabase::esegui(const QString& statement, const QVariantList& val
     return query;
 }
 
+namespace {
+
+// Ends a read once its rows are taken: an open SELECT would keep SQLite's read lock while the
+// program waits on a terminal, and other programs on the same file could not write.
+class LetturaFinita {
+public:
+    explicit LetturaFinita(QSqlQuery& query) : query_(query) {}
+    ~LetturaFinita() { query_.finish(); }
+    LetturaFinita(const LetturaFinita&) = delete;
+    LetturaFinita& operator=(const LetturaFinita&) = delete;
+
+private:
+    QSqlQuery& query_;
+};
+
+}  // namespace
+
 // A maximum over no rows has no value, read as 0.
 int TDMDatabase::leggiMassimo(const QString& statement, const QVariantList& valori, const QString& colonna)
 {
     QSqlQuery& query = esegui(statement, valori);
+    const LetturaFinita finita(query);
     return query.next() ? query.value(colonna).toInt() : 0;
 }
 
 QSqlRecord TDMDatabase::LeggiRilevatore(int codice)
 {
     QSqlQuery& query = esegui(QStringLiteral(R"(SELECT * FROM rilevatori WHERE "Codice" = ?)"), {codice});
+    const LetturaFinita finita(query);
     query.next();
     return query.record();
 }
@@ -200,6 +219,7 @@ QSqlRecord TDMDatabase::LeggiRilevatore(int codice)
 QString TDMDatabase::LeggiDescrizione(int codice)
 {
     QSqlQuery& query = esegui(QStringLiteral(R"(SELECT "Descrizione" FROM rilevatori WHERE "Codice" = ?)"), {codice});
+    const LetturaFinita finita(query);
     return query.next() ? query.value(QStringLiteral("Descrizione")).toString() : QString();
 }
 
@@ -255,6 +275,7 @@ QStringList TDMDatabase::NomiFileMemorizzati(int terminale)
     QSqlQuery& query =
         esegui(QStringLiteral(R"(SELECT DISTINCT "NomeFile" FROM file WHERE "Terminale" = ? ORDER BY "NomeFile")"),
                {terminale});
+    const LetturaFinita finita(query);
     QStringList nomi;
     while (query.next())
         nomi << query.value(0).toString();
@@ -266,6 +287,7 @@ std::optional<QString> TDMDatabase::TestoUltimoFile(int terminale, const QString
     QSqlQuery& query = esegui(QStringLiteral(R"(SELECT "Blob" FROM file WHERE "Terminale" = ? AND "NomeFile" = ?)"
                                              R"( ORDER BY "ID" DESC)"),
                               {terminale, nome});
+    const LetturaFinita finita(query);
     if (!query.next())
         return std::nullopt;
     return query.value(0).toString();
@@ -277,6 +299,7 @@ std::vector<RigaTimbratura> TDMDatabase::TimbratureDelGiorno(int terminale, cons
     QSqlQuery& query = esegui(QStringLiteral(R"(SELECT "ID", "Terminale", "Data", "Badge", "Verso", "Ora")"
                                              R"( FROM timbrature WHERE "Terminale" = ? AND "Data" = ? ORDER BY "ID")"),
                               {terminale, data});
+    const LetturaFinita finita(query);
     std::vector<RigaTimbratura> rows;
     while (query.next()) {
         rows.push_back({.ID = query.value(0).toInt(),

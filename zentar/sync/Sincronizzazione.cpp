@@ -15,6 +15,7 @@
 #include "EsportazioneTimbrature.h"
 #include "NomePRE.h"
 #include "OperazioniConsole.h"
+#include "RigaDiComando.h"
 #include "TerminalSelection.h"
 
 namespace zentar {
@@ -65,7 +66,7 @@ int Sincronizzazione::Esegui(const Richiesta& r)
 {
     for (int codice : r.codici) {
         if (!registrato(codice)) {
-            registro(QStringLiteral("zentar-sync: terminal %1 is not registered").arg(codice));
+            registro(QStringLiteral("zentar-sync: terminal %1 is not registered\n%2").arg(QString::number(codice), Uso()));
             return kUsoErrato;
         }
     }
@@ -137,23 +138,24 @@ int Sincronizzazione::giorni(int codice)
     return kFatto;
 }
 
-QString Sincronizzazione::scaricaGiorno(const QString& nome, int& timbrature)
+// The step that failed, empty when the day is stored, and for a library failure its text.
+Sincronizzazione::Fallimento Sincronizzazione::scaricaGiorno(const QString& nome, int& timbrature)
 {
     ScaricoPRE& scarico = servizi_->scarico;
     kavex_.EnableMeter(1);
     if (!scarico.RiceviFile(nome, scarico.PercorsoLocale(nome))) {
         QString errore;
         kavex_.GetError(errore);
-        return QStringLiteral("RecvFile (%1)").arg(errore);
+        return {QStringLiteral("RecvFile"), errore};
     }
     const std::optional<QString> testo = scarico.TestoDelFile(nome);
     if (!testo)
-        return QStringLiteral("SalvaFile");
+        return {QStringLiteral("SalvaFile"), QStringLiteral("the received file cannot be read")};
     // The same text stored again would only pile up identical rows.
     if (database_->TestoUltimoFile(stato_.CodiceTerminale, nome) != testo && !scarico.SalvaFile(nome))
-        return QStringLiteral("SalvaFile");
+        return {QStringLiteral("SalvaFile"), {}};
     if (!scarico.SalvaTimbrature(nome))
-        return QStringLiteral("SalvaTimbrature");
+        return {QStringLiteral("SalvaTimbrature"), {}};
     timbrature = static_cast<int>(testo->count(QStringLiteral("\r\n")));
     return {};
 }
@@ -186,14 +188,17 @@ int Sincronizzazione::scaricaTerminale(int codice, const Richiesta& r, int& memo
     for (const QString& giorno : giorni) {
         const QString nome = NomePRE(giorno);
         int timbrature = 0;
-        QString fallito;
+        Fallimento fallito;
         try {
             fallito = scaricaGiorno(nome, timbrature);
         } catch (const std::exception& e) {
-            fallito = QStringLiteral("storing (%1)").arg(QString::fromLocal8Bit(e.what()));
+            // Only the data module throws here, while storing the day.
+            fallito = {QStringLiteral("SalvaTimbrature"), QString::fromLocal8Bit(e.what())};
         }
-        if (!fallito.isEmpty()) {
-            registro(QStringLiteral("terminal %1 %2: not imported: %3 failed").arg(codice).arg(giorno, fallito));
+        if (!fallito.passo.isEmpty()) {
+            registro(QStringLiteral("terminal %1 %2: not imported: %3 failed").arg(codice).arg(giorno, fallito.passo));
+            if (!fallito.dettaglio.isEmpty())
+                registro(QStringLiteral("  %1: %2").arg(fallito.passo, fallito.dettaglio));
             ++falliti;
             esito = kGiorniFalliti;
             continue;

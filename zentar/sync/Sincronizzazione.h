@@ -38,8 +38,12 @@ private:
     void lascia(int codice);
     // The punch days on the connected terminal, dd/mm/yyyy in date order.
     QStringList giorniSulTerminale();
-    // Downloads and stores one day; the failing step's name, or empty when stored.
-    QString scaricaGiorno(const QString& nome, int& timbrature);
+    struct Fallimento {
+        QString passo;      // RecvFile, SalvaFile or SalvaTimbrature; empty when the day is stored
+        QString dettaglio;  // the library's or the database's text, when there is one
+    };
+    // Downloads and stores one day.
+    Fallimento scaricaGiorno(const QString& nome, int& timbrature);
     int scaricaTerminale(int codice, const Richiesta& richiesta, int& memorizzati, int& falliti);
     bool registrato(int codice);
 

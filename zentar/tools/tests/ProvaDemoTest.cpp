@@ -11,6 +11,7 @@
 #include "ServiziTerminale.h"
 #include "SupportoE2E.h"
 #include "TerminalSelection.h"
+#include "VisteSenzaFinestre.h"
 
 using namespace zentar;
 
@@ -18,21 +19,6 @@ namespace {
 
 constexpr int kPortaModem = 2;
 constexpr int kGiorni = 31;
-
-// The main window as the download sees it: its status line and its list of days.
-class FinestraPrincipale final : public VistaConnessione, public VistaElenco {
-public:
-    QString consoleMainErr;
-    QStringList giorni;
-
-    void ScriviConsoleMainErr(const QString& testo) override { consoleMainErr = testo; }
-    void ScriviIndirizziRete(const IndirizziRete&) override {}
-    void ImmagineConnessione(bool) override {}
-    void AbilitaControlli(bool) override {}
-    void FillCheckList(const QStringList& elenco) override { giorni = elenco; }
-    void DisabilitaScaricaElimina() override {}
-    void ApriCartella() override {}
-};
 
 // The port in "ready 127.0.0.2:PORT".
 int portaAnnunciata(const QString& pronto) { return pronto.section(QLatin1Char(':'), -1).toInt(); }
@@ -86,7 +72,7 @@ TEST_F(ProvaDemo, EachDemoTerminalConnectsListsAMonthOfDaysAndDownloadsOne)
     const auto db = ApriDatabase(stato, &errore);
     ASSERT_NE(db, nullptr) << errore.toStdString();
     LibreriaKavex kavex;
-    FinestraPrincipale finestra;
+    VisteSenzaFinestre finestra;
     ScriptedDialogs dialoghi;
     ServiziTerminale servizi(*db, stato, kavex, finestra, finestra, dialoghi);
 
