@@ -54,6 +54,7 @@ void riempiSqlite(const QString& cartella, std::initializer_list<Giornate> blocc
     eseguiSqlite(db, "BEGIN");
     eseguiSqlite(db, "DELETE FROM timbrature");
     eseguiSqlite(db, "DELETE FROM file");
+    eseguiSqlite(db, "DELETE FROM rilevatori");
     sqlite3_stmt* inserisci = nullptr;
     sqlite3_prepare_v2(db,
                        R"(INSERT INTO timbrature ("ID", "Terminale", "Data", "Badge", "Verso", "Ora"))"
@@ -96,6 +97,7 @@ void riempiPostgreSQL(TDMDatabase& database, std::initializer_list<Giornate> blo
     QSqlDatabase db = database.dbZentar();
     eseguiQt(db, QStringLiteral("DELETE FROM timbrature"));
     eseguiQt(db, QStringLiteral("DELETE FROM file"));
+    eseguiQt(db, QStringLiteral("DELETE FROM rilevatori"));
     for (const Giornate& b : blocchi) {
         if (b.totale == 0)
             continue;
@@ -146,7 +148,6 @@ void RiempiArchivio(Motore motore, const QString& cartella, std::initializer_lis
     std::unique_ptr<TDMDatabase> database = ApriZentar(motore, cartella, stato);  // makes the schema
     if (motore == Motore::PostgreSQL) {
         riempiPostgreSQL(*database, blocchi);
-        QSqlQuery(database->dbZentar()).exec(QStringLiteral("DELETE FROM rilevatori"));
         return;
     }
     database.reset();
