@@ -97,7 +97,7 @@ namespace {
 class TermiosPort final : public SerialPort {
 public:
     explicit TermiosPort(int fd) : fd_(fd), pseudoTerminal_(isPseudoTerminal(fd)) {
-        readCounters(lastCounts_);
+        countersSupported_ = readCounters(lastCounts_) || (errno != ENOTTY && errno != EINVAL);
     }
     ~TermiosPort() override { close(); }
 
@@ -184,7 +184,7 @@ public:
 
     uint32_t clearErrors() override {
         serial_icounter_struct now{};
-        if (!readCounters(now)) return 0;
+        if (!countersSupported_ || !readCounters(now)) return 0;
         uint32_t flags = 0;
         if (now.frame != lastCounts_.frame) flags |= kLineFraming;
         if (now.overrun != lastCounts_.overrun) flags |= kLineOverrun;
@@ -217,8 +217,13 @@ private:
         return fd_ >= 0 && ioctl(fd_, TIOCGICOUNT, &counts) == 0;
     }
 
-    void setModemLine(int line, bool on) const {
-        if (fd_ >= 0) ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
+    // A driver that refuses modem-line control (a pseudo-terminal) is not asked again: the line
+    // driver applies a port setting, and with it DTR and RTS, between every two bytes.
+    void setModemLine(int line, bool on) {
+        if (fd_ < 0 || !modemLinesSupported_) return;
+        if (ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line) != 0 && (errno == ENOTTY || errno == EINVAL)) {
+            modemLinesSupported_ = false;
+        }
     }
 
     // A pseudo-terminal carries no parity bit: the kernel drops the parity flags and the C
@@ -236,6 +241,10 @@ private:
 
     int fd_;
     bool pseudoTerminal_;
+    // A driver without line counters (pseudo-terminals, most USB adapters) never gains them; not
+    // asking again spares the busy loops of the line driver a system call per read.
+    bool countersSupported_ = false;
+    bool modemLinesSupported_ = true;
     int writeTimeoutMs_ = 0;
     bool dtr_ = false;
     bool rts_ = false;
