@@ -52,7 +52,7 @@ TDMDatabase::TDMDatabase(const StatoTerminale& stato) : stato_(stato), connessio
 
 TDMDatabase::~TDMDatabase()
 {
-    qryTakeDati_.reset();
+    qryTakeDati_.clear();
     tblRilevatori_.reset();
     tblFile_.reset();
     tblTimbrature_.reset();
@@ -65,8 +65,6 @@ std::optional<QString> TDMDatabase::apriTabelle()
     QSqlDatabase db = dbZentar();
     try {
         CreaTabelleMancanti(db);
-        qryTakeDati_ = std::make_unique<QSqlQuery>(db);
-        qryTakeDati_->setForwardOnly(true);
         tblRilevatori_ = cachedTable(db, QStringLiteral("rilevatori"));
         tblRilevatori_->setSort(tblRilevatori_->fieldIndex(kColonnaCodice), Qt::AscendingOrder);
         seleziona(*tblRilevatori_);
@@ -170,14 +168,25 @@ void TDMDatabase::AnnullaRilevatori()
 
 // ---- statements ----
 
+QSqlQuery& TDMDatabase::preparata(const QString& statement)
+{
+    std::unique_ptr<QSqlQuery>& query = qryTakeDati_[statement];
+    if (!query) {
+        auto nuova = std::make_unique<QSqlQuery>(dbZentar());
+        nuova->setForwardOnly(true);
+        if (!nuova->prepare(statement))
+            throw DatabaseError(nuova->lastError().text());
+        query = std::move(nuova);
+    }
+    query->finish();
+    return *query;
+}
+
 QSqlQuery& TDMDatabase::esegui(const QString& statement, const QVariantList& valori)
 {
-    QSqlQuery& query = *qryTakeDati_;
-    query.finish();
-    if (!query.prepare(statement))
-        throw DatabaseError(query.lastError().text());
-    for (const QVariant& value : valori)
-        query.addBindValue(value);
+    QSqlQuery& query = preparata(statement);
+    for (int i = 0; i < valori.size(); ++i)
+        query.bindValue(i, valori[i]);
     if (!query.exec())
         throw DatabaseError(query.lastError().text());
     return query;

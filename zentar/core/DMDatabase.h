@@ -5,6 +5,7 @@
 //
 // A statement or write that the engine refuses throws DatabaseError with the engine's message.
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -121,12 +122,15 @@ private:
     std::optional<QString> apriTabelle();
     void seleziona(QSqlTableModel& tabella);
     QSqlQuery& esegui(const QString& statement, const QVariantList& valori);
+    QSqlQuery& preparata(const QString& statement);
     int leggiMassimo(const QString& statement, const QVariantList& valori, const QString& colonna);
     int rigaDelRilevatore(int codice);
 
     const StatoTerminale& stato_;
     bool connessioneAperta_ = false;
-    std::unique_ptr<QSqlQuery> qryTakeDati_;
+    // Every statement of the data module, each prepared once on its first use and run again
+    // with new values: preparing costs as much as running for the statements of each punch.
+    std::map<QString, std::unique_ptr<QSqlQuery>> qryTakeDati_;
     std::unique_ptr<QSqlTableModel> tblRilevatori_;
     std::unique_ptr<QSqlTableModel> tblFile_;
     std::unique_ptr<QSqlTableModel> tblTimbrature_;

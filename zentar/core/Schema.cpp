@@ -130,9 +130,13 @@ void CreaTabelleMancanti(QSqlDatabase& db)
     execute(db, createTable("rilevatori", kRilevatori, QStringLiteral(R"(CONSTRAINT "PrimaryKey" PRIMARY KEY ("Codice"))")));
     execute(db, createTable("file", kFile, {}));
     execute(db, createTable("timbrature", kTimbrature, {}));
-    // The statements run for every punch look rows up by terminal (and day): keep them
-    // independent of the archive's size.
-    execute(db, QStringLiteral(R"(CREATE INDEX IF NOT EXISTS timbrature_terminale_data ON timbrature ("Terminale", "Data"))"));
+    // The statements run for every punch find their row in one step, whatever the archive's
+    // and the day's size: the largest ID of a terminal's day (also the day's rows in storing
+    // order, for the export), and the punch identical to the one being stored.
+    execute(db, QStringLiteral(R"(CREATE INDEX IF NOT EXISTS timbrature_giorno_id ON timbrature ("Terminale", "Data", "ID"))"));
+    execute(db, QStringLiteral(R"(CREATE INDEX IF NOT EXISTS timbrature_giorno_ora ON timbrature ("Terminale", "Data", "Ora", "Badge"))"));
+    // The first index of a database made by an earlier version: the two above cover its lookups.
+    execute(db, QStringLiteral("DROP INDEX IF EXISTS timbrature_terminale_data"));
     execute(db, QStringLiteral(R"(CREATE INDEX IF NOT EXISTS file_terminale ON file ("Terminale"))"));
 }
 

@@ -1,4 +1,6 @@
+#include <QSqlError>
 #include <QSqlIndex>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlTableModel>
 
@@ -14,6 +16,21 @@ QStringList fieldNames(const QSqlRecord& record)
     QStringList names;
     for (int i = 0; i < record.count(); ++i)
         names << record.fieldName(i);
+    return names;
+}
+
+// The names of the indexes of a table, from the engine's catalogue.
+QStringList indexNames(const QSqlDatabase& db, const QString& table)
+{
+    QSqlQuery query(db);
+    query.prepare(db.driverName() == QLatin1String("QSQLITE")
+                      ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ?")
+                      : QStringLiteral("SELECT indexname FROM pg_indexes WHERE tablename = ?"));
+    query.addBindValue(table);
+    EXPECT_TRUE(query.exec()) << query.lastError().text().toStdString();
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
     return names;
 }
 
@@ -70,4 +87,29 @@ TEST_F(ON_ENGINE(Schema), ColumnsGiveBackWhatWasStored)
     EXPECT_EQ(stored.value("Indiriz_lanbrick").toString(), "192.168.1.50") << "no padding to the column width";
     EXPECT_EQ(stored.value("Dir").toString(), "A");
     EXPECT_EQ(stored.value("Telefono").toString(), "");
+}
+
+// Storing a punch (the identical punch, the day's largest ID), exporting a day and a download's
+// files look rows up by terminal: each finds its rows through an index, whatever the archive's
+// size. A database made by an earlier version gets them when it is opened, in place of its
+// index on terminal and day alone.
+TEST_F(ON_ENGINE(Schema), LookupsByTerminalHaveTheirIndexesAlsoOnAnOlderDatabase)
+{
+    const struct {
+        const char* table;
+        const char* index;
+    } cases[] = {{"timbrature", "timbrature_giorno_id"}, {"timbrature", "timbrature_giorno_ora"}, {"file", "file_terminale"}};
+    for (const auto& c : cases)
+        EXPECT_TRUE(indexNames(db->dbZentar(), c.table).contains(c.index)) << c.index << " after creation";
+
+    {
+        QSqlQuery older(db->dbZentar());
+        for (const auto& c : cases)
+            ASSERT_TRUE(older.exec(QStringLiteral("DROP INDEX %1").arg(QLatin1String(c.index))));
+        ASSERT_TRUE(older.exec(QStringLiteral(R"(CREATE INDEX timbrature_terminale_data ON timbrature ("Terminale", "Data"))")));
+    }
+    reopen();
+    for (const auto& c : cases)
+        EXPECT_TRUE(indexNames(db->dbZentar(), c.table).contains(c.index)) << c.index << " made at opening";
+    EXPECT_FALSE(indexNames(db->dbZentar(), "timbrature").contains("timbrature_terminale_data"));
 }
