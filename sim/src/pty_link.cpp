@@ -25,7 +25,9 @@ namespace fs = std::filesystem;
 
 constexpr int kPollTimeoutMs = 1;
 constexpr int kRealTimePriority = 20;
-// How long an answer may wait for room on a side nobody reads before it is dropped.
+// How long an answer may wait for room on a side nobody reads before it is dropped. A side that
+// takes bytes, however slowly, is read: each write that makes progress starts the wait again, so
+// a long answer (a whole file from a line driver) reaches a reader that takes it byte by byte.
 constexpr int kWriteGiveUpMs = 200;
 
 [[noreturn]] void fail(const std::string& what) {
@@ -156,11 +158,12 @@ void PtyLink::releaseExclusiveUse() {
 
 void PtyLink::send(const std::string& out) {
     size_t sent = 0;
-    const int64_t giveUp = platform::counterNow() + int64_t{kWriteGiveUpMs} * 1'000'000;
+    int64_t giveUp = platform::counterNow() + int64_t{kWriteGiveUpMs} * 1'000'000;
     while (sent < out.size() && running_ && platform::counterNow() < giveUp) {
         const ssize_t count = write(master_, out.data() + sent, out.size() - sent);
         if (count > 0) {
             sent += static_cast<size_t>(count);
+            giveUp = platform::counterNow() + int64_t{kWriteGiveUpMs} * 1'000'000;
         } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
             return;
         } else {
