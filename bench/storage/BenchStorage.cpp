@@ -4,6 +4,7 @@
 // same statements also run directly through the C API on the same file, as the reference rate.
 // The figures go to the table; the seconds of each case to standard error.
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include "Archivio.h"
@@ -32,6 +34,7 @@ namespace {
 constexpr int kPunzonature = 2000;
 constexpr int kTerminale = 1;
 constexpr int kArchivi[] = {0, 100'000, 1'000'000};
+constexpr int kVolte = 5;
 
 // The archives live in memory (/dev/shm) where there is such a folder: the flush of every
 // commit to a disk takes up to a millisecond, varies with the machine's load, and would hide the
@@ -61,30 +64,52 @@ void scriviGiorno(const QString& percorso)
         file.write(RigaPunzonatura(n) + "\r\n");
 }
 
-// Seconds that Zentar takes to store the day `giorno` (a name that the system clock reads back
-// as that day) for the terminal.
-double secondiZentar(Motore motore, const QString& cartella, QDate giorno)
-{
-    StatoTerminale stato(cartella);
-    std::unique_ptr<TDMDatabase> database = ApriZentar(motore, cartella, stato);
-    RegistraTerminale(*database, kTerminale);
-    QDir(cartella).mkpath(QStringLiteral("Timbrature"));  // made beside the program by its build
-    if (SelezionaTerminale(*database, stato, kTerminale) != EsitoSelezione::Selezionato)
-        fallisci(QStringLiteral("the terminal cannot be selected"));
-    DialoghiSenzaFinestre dialoghi;
-    TracciatoRilevatore tracciato(*database, dialoghi);
-    LibreriaKavex kavex;
-    ScaricoPRE scarico(*database, stato, kavex, dialoghi, tracciato);
-    const QString nome = NomePRE(testoData(giorno));
-    scriviGiorno(scarico.PercorsoLocale(nome));
+// Zentar's storing path on the archive in `cartella`, the terminal registered and selected as
+// the main window leaves it.
+class GiornoDiZentar {
+public:
+    GiornoDiZentar(Motore motore, const QString& cartella)
+        : motore_(motore), stato_(cartella), database_(ApriZentar(motore, cartella, stato_)), tracciato_(*database_, dialoghi_),
+          scarico_(*database_, stato_, kavex_, dialoghi_, tracciato_)
+    {
+        RegistraTerminale(*database_, kTerminale);
+        QDir(cartella).mkpath(QStringLiteral("Timbrature"));  // made beside the program by its build
+        if (SelezionaTerminale(*database_, stato_, kTerminale) != EsitoSelezione::Selezionato)
+            fallisci(QStringLiteral("the terminal cannot be selected"));
+    }
 
-    const double inizio = Secondi();
-    const bool salvato = scarico.SalvaTimbrature(nome);
-    const double secondi = Secondi() - inizio;
-    if (!salvato || database->TimbratureDelGiorno(kTerminale, testoData(giorno)).size() != kPunzonature)
-        fallisci(QStringLiteral("%1: the day was not stored whole").arg(NomeMotore(motore)));
-    return secondi;
-}
+    // Seconds to store the day `giorno` (a name that the system clock reads back as that day).
+    double Secondi(QDate giorno)
+    {
+        const QString nome = NomePRE(testoData(giorno));
+        scriviGiorno(scarico_.PercorsoLocale(nome));
+        const double inizio = bench::Secondi();
+        const bool salvato = scarico_.SalvaTimbrature(nome);
+        const double secondi = bench::Secondi() - inizio;
+        if (!salvato || database_->TimbratureDelGiorno(kTerminale, testoData(giorno)).size() != kPunzonature)
+            fallisci(QStringLiteral("%1: the day was not stored whole").arg(NomeMotore(motore_)));
+        return secondi;
+    }
+
+    // Removes the day again, so that every repetition meets the same archive.
+    void Cancella(QDate giorno)
+    {
+        QSqlQuery query(database_->dbZentar());
+        query.prepare(QStringLiteral(R"(DELETE FROM timbrature WHERE "Data" = ?)"));
+        query.addBindValue(testoData(giorno));
+        if (!query.exec())
+            fallisci(QStringLiteral("the measured day cannot be removed"));
+    }
+
+private:
+    Motore motore_;
+    StatoTerminale stato_;
+    std::unique_ptr<TDMDatabase> database_;
+    DialoghiSenzaFinestre dialoghi_;
+    TracciatoRilevatore tracciato_;
+    LibreriaKavex kavex_;
+    ScaricoPRE scarico_;
+};
 
 // A statement of the reference, prepared once and reset after every step.
 class Istruzione {
@@ -171,9 +196,19 @@ void misuraMotore(Motore motore)
     for (int archivio : kArchivi) {
         QTemporaryDir cartella(cartellaDegliArchivi());
         RiempiArchivio(motore, cartella.path(), {Giornate{.totale = archivio}});
-        zentar[archivio] = secondiZentar(motore, cartella.path(), oggi);
-        if (motore == Motore::SQLite)
-            apiC[archivio] = secondiApiC(cartella.path(), oggi.addDays(-1));
+        GiornoDiZentar giorno(motore, cartella.path());
+        // The best of a few days, Zentar's and the reference's taking turns: a day lasts a
+        // fraction of a second, and other work on the machine only ever adds to it.
+        for (int volta = 0; volta < kVolte; ++volta) {
+            const double secondi = giorno.Secondi(oggi);
+            zentar[archivio] = volta == 0 ? secondi : std::min(zentar[archivio], secondi);
+            giorno.Cancella(oggi);
+            if (motore == Motore::SQLite) {
+                const double riferimento = secondiApiC(cartella.path(), oggi);
+                apiC[archivio] = volta == 0 ? riferimento : std::min(apiC[archivio], riferimento);
+                giorno.Cancella(oggi);
+            }
+        }
         std::fprintf(stderr, "bench_storage: %s, archive of %d: Zentar %.3f s%s\n", qPrintable(NomeMotore(motore)),
                      archivio, zentar[archivio],
                      apiC.count(archivio) ? qPrintable(QStringLiteral(", C API %1 s").arg(apiC[archivio], 0, 'f', 3)) : "");
