@@ -1,10 +1,12 @@
 // The export window's path (EsportaGiorni) over 31 days of one terminal, from an archive of
 // 10,000 and one of 1,000,000 punches holding the same 31 days (300 punches each) and other
 // days of other terminals and of the same terminal. Each export runs in a child process of its
-// own (this program started again with --esporta), so that its peak memory is its own.
+// own (this program started again with --esporta), so that its peak memory is its own; its time
+// is the best of five exports.
 //   bench_export                                  # every case, the table's rows
 //   bench_export --esporta ENGINE PROGRAM_FOLDER  # one export: "seconds peak_KiB lines" on stdout
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QCoreApplication>
@@ -28,6 +30,7 @@ constexpr int kPerGiorno = 300;
 const QDate kPrimoGiorno(2031, 1, 1);
 constexpr int kArchivioPiccolo = 10'000;
 constexpr int kArchivioGrande = 1'000'000;
+constexpr int kVolte = 5;
 
 [[noreturn]] void fallisci(const QString& cosa)
 {
@@ -69,12 +72,17 @@ int esporta(Motore motore, const QString& cartella)
 {
     const StatoTerminale stato(cartella);
     std::unique_ptr<TDMDatabase> database = ApriZentar(motore, cartella, stato);
-    QTemporaryDir destinazione;
-    const double inizio = Secondi();
-    const QStringList scritti =
-        EsportaGiorni(*database, kTerminale, kPrimoGiorno, kPrimoGiorno.addDays(kGiorni - 1), destinazione.path());
-    const double secondi = Secondi() - inizio;
-    std::printf("%.6f %ld %d\n", secondi, piccoDelProgrammaKiB(), righeScritte(scritti));
+    QTemporaryDir destinazione(CartellaInMemoria(QStringLiteral("bench_export-files")));
+    // The best of a few exports: other work on the machine only ever adds to a run's time.
+    double migliore = 0;
+    QStringList scritti;
+    for (int volta = 0; volta < kVolte; ++volta) {
+        const double inizio = Secondi();
+        scritti = EsportaGiorni(*database, kTerminale, kPrimoGiorno, kPrimoGiorno.addDays(kGiorni - 1), destinazione.path());
+        const double secondi = Secondi() - inizio;
+        migliore = volta == 0 ? secondi : std::min(migliore, secondi);
+    }
+    std::printf("%.6f %ld %d\n", migliore, piccoDelProgrammaKiB(), righeScritte(scritti));
     return 0;
 }
 
@@ -85,7 +93,7 @@ struct Misura {
 
 Misura misura(Motore motore, int archivio)
 {
-    QTemporaryDir cartella;
+    QTemporaryDir cartella(CartellaInMemoria(QStringLiteral("bench_export")));
     RiempiArchivio(motore, cartella.path(),
                    {Giornate{.totale = kGiorni * kPerGiorno, .perGiorno = kPerGiorno, .terminali = 1,
                              .primoGiorno = kPrimoGiorno},

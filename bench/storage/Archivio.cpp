@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -95,9 +96,9 @@ void eseguiQt(QSqlDatabase db, const QString& sql)
 void riempiPostgreSQL(TDMDatabase& database, std::initializer_list<Giornate> blocchi)
 {
     QSqlDatabase db = database.dbZentar();
-    eseguiQt(db, QStringLiteral("DELETE FROM timbrature"));
-    eseguiQt(db, QStringLiteral("DELETE FROM file"));
-    eseguiQt(db, QStringLiteral("DELETE FROM rilevatori"));
+    // TRUNCATE, not DELETE: the rows of an earlier case leave nothing behind in the tables or
+    // their indexes for this one to step over.
+    eseguiQt(db, QStringLiteral("TRUNCATE timbrature, file, rilevatori"));
     for (const Giornate& b : blocchi) {
         if (b.totale == 0)
             continue;
@@ -121,6 +122,13 @@ void riempiPostgreSQL(TDMDatabase& database, std::initializer_list<Giornate> blo
 }  // namespace
 
 QString NomeMotore(Motore motore) { return motore == Motore::SQLite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"); }
+
+QString CartellaInMemoria(const QString& prefisso)
+{
+    const QFileInfo memoria(QStringLiteral("/dev/shm"));
+    const QString base = memoria.isDir() && memoria.isWritable() ? memoria.filePath() : QDir::tempPath();
+    return QDir(base).filePath(prefisso + QStringLiteral("-XXXXXX"));
+}
 
 std::vector<Motore> MotoriDisponibili()
 {

@@ -19,6 +19,11 @@ enum class Motore { SQLite, PostgreSQL };
 
 QString NomeMotore(Motore motore);
 
+// A template for a QTemporaryDir in memory (/dev/shm) where there is such a folder, else in the
+// temporary folder. On a disk, the flush of every commit and of every file written whole takes
+// up to milliseconds, varies with the machine's load, and would hide the work measured.
+QString CartellaInMemoria(const QString& prefisso);
+
 // The engines to measure: SQLite always, PostgreSQL when the ODBC data source "Zentar" exists.
 std::vector<Motore> MotoriDisponibili();
 

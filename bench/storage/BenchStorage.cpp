@@ -13,7 +13,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -35,16 +34,6 @@ constexpr int kPunzonature = 2000;
 constexpr int kTerminale = 1;
 constexpr int kArchivi[] = {0, 100'000, 1'000'000};
 constexpr int kVolte = 5;
-
-// The archives live in memory (/dev/shm) where there is such a folder: the flush of every
-// commit to a disk takes up to a millisecond, varies with the machine's load, and would hide the
-// database's own work, which the targets are about.
-QString cartellaDegliArchivi()
-{
-    const QFileInfo memoria(QStringLiteral("/dev/shm"));
-    const QString base = memoria.isDir() && memoria.isWritable() ? memoria.filePath() : QDir::tempPath();
-    return QDir(base).filePath(QStringLiteral("bench_storage-XXXXXX"));
-}
 
 QString testoData(QDate giorno) { return giorno.toString(QStringLiteral("dd/MM/yyyy")); }
 
@@ -194,7 +183,7 @@ void misuraMotore(Motore motore)
     std::map<int, double> apiC;
     const QDate oggi = QDate::currentDate();
     for (int archivio : kArchivi) {
-        QTemporaryDir cartella(cartellaDegliArchivi());
+        QTemporaryDir cartella(CartellaInMemoria(QStringLiteral("bench_storage")));
         RiempiArchivio(motore, cartella.path(), {Giornate{.totale = archivio}});
         GiornoDiZentar giorno(motore, cartella.path());
         // The best of a few days, Zentar's and the reference's taking turns: a day lasts a
