@@ -32,12 +32,6 @@ constexpr int kArchivioPiccolo = 10'000;
 constexpr int kArchivioGrande = 1'000'000;
 constexpr int kVolte = 5;
 
-[[noreturn]] void fallisci(const QString& cosa)
-{
-    std::fprintf(stderr, "bench_export: %s\n", qPrintable(cosa));
-    std::exit(2);
-}
-
 Motore motoreDalNome(const QString& nome) { return nome == NomeMotore(Motore::PostgreSQL) ? Motore::PostgreSQL : Motore::SQLite; }
 
 // The peak resident memory of this program's own image, in KiB (VmHWM). getrusage's ru_maxrss
@@ -47,12 +41,12 @@ long piccoDelProgrammaKiB()
 {
     QFile stato(QStringLiteral("/proc/self/status"));
     if (!stato.open(QIODevice::ReadOnly))
-        fallisci(QStringLiteral("/proc/self/status cannot be read"));
+        Fallisci(QStringLiteral("/proc/self/status cannot be read"));
     for (const QByteArray& riga : stato.readAll().split('\n')) {
         if (riga.startsWith("VmHWM:"))
             return riga.mid(6).trimmed().split(' ').value(0).toLong();
     }
-    fallisci(QStringLiteral("/proc/self/status has no VmHWM"));
+    Fallisci(QStringLiteral("/proc/self/status has no VmHWM"));
 }
 
 // The lines of every file written, so that an export that wrote nothing cannot pass.
@@ -103,10 +97,10 @@ Misura misura(Motore motore, int archivio)
     figlio.start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--esporta"), NomeMotore(motore), cartella.path()});
     if (!figlio.waitForFinished(-1) || figlio.exitCode() != 0)
-        fallisci(QStringLiteral("the export of %1 on %2 failed").arg(archivio).arg(NomeMotore(motore)));
+        Fallisci(QStringLiteral("the export of %1 on %2 failed").arg(archivio).arg(NomeMotore(motore)));
     const QStringList campi = QString::fromLatin1(figlio.readAllStandardOutput()).split(QLatin1Char(' '));
     if (campi.size() != 3 || campi[2].trimmed().toInt() != kGiorni * kPerGiorno)
-        fallisci(QStringLiteral("the export of %1 on %2 did not write every punch").arg(archivio).arg(NomeMotore(motore)));
+        Fallisci(QStringLiteral("the export of %1 on %2 did not write every punch").arg(archivio).arg(NomeMotore(motore)));
     std::fprintf(stderr, "bench_export: %s, archive of %d: %s s, peak %s KiB\n", qPrintable(NomeMotore(motore)), archivio,
                  qPrintable(campi[0]), qPrintable(campi[1]));
     return {.secondi = campi[0].toDouble(), .piccoKiB = campi[1].toLong()};

@@ -39,12 +39,6 @@ constexpr int kAvvii = 5;
 constexpr int kTerminale = 1;
 const QStringList kTabelleDelleTimbrature{QStringLiteral("timbrature"), QStringLiteral("file")};
 
-[[noreturn]] void fallisci(const QString& cosa)
-{
-    std::fprintf(stderr, "bench_startup: %s\n", qPrintable(cosa));
-    std::exit(2);
-}
-
 // The child: Zentar's start-up as main() does it, timed until the main window is shown and
 // every event it posted has been handled.
 int avviaZentar(int argc, char** argv, const QString& cartella)
@@ -56,7 +50,7 @@ int avviaZentar(int argc, char** argv, const QString& cartella)
     opzioni.cartellaProgramma = cartella;
     std::unique_ptr<Finestre> finestre = Finestre::Avvia(std::move(opzioni), &errore);
     if (!finestre)
-        fallisci(QStringLiteral("Zentar did not start: %1").arg(errore));
+        Fallisci(QStringLiteral("Zentar did not start: %1").arg(errore));
     finestre->frmMain().show();
     // exit, not quit: quit would first close the windows.
     bool mostrata = false;
@@ -67,7 +61,7 @@ int avviaZentar(int argc, char** argv, const QString& cartella)
     app.exec();
     const double secondi = Secondi() - inizio;
     if (!mostrata)
-        fallisci(QStringLiteral("the main window is not shown"));
+        Fallisci(QStringLiteral("the main window is not shown"));
     std::printf("%.6f\n", secondi);
     return 0;
 }
@@ -99,7 +93,7 @@ QByteArray esegui(const Programma& p, const QProcessEnvironment& env)
     figlio.setProcessEnvironment(env);
     figlio.start(p.percorso, p.argomenti);
     if (!figlio.waitForFinished(120'000) || figlio.exitStatus() != QProcess::NormalExit || figlio.exitCode() != 0)
-        fallisci(QStringLiteral("%1 failed: %2").arg(p.nome, QString::fromLocal8Bit(figlio.readAllStandardError())));
+        Fallisci(QStringLiteral("%1 failed: %2").arg(p.nome, QString::fromLocal8Bit(figlio.readAllStandardError())));
     return figlio.readAllStandardOutput();
 }
 
@@ -130,7 +124,7 @@ Letture lettureSqlite(const Programma& p, QProcessEnvironment env, const QString
     esegui(p, env);
     QFile file(resoconto);
     if (!file.open(QIODevice::ReadOnly))
-        fallisci(QStringLiteral("%1 left no count of the rows read").arg(p.nome));
+        Fallisci(QStringLiteral("%1 left no count of the rows read").arg(p.nome));
     Letture letture;
     for (const QByteArray& riga : file.readAll().split('\n')) {
         const QList<QByteArray> campi = riga.split(' ');
@@ -147,7 +141,7 @@ Letture contatoriPostgreSQL(QSqlDatabase db)
     query.exec(QStringLiteral("SELECT pg_stat_clear_snapshot()"));
     if (!query.exec(QStringLiteral("SELECT relname, COALESCE(seq_tup_read, 0) + COALESCE(idx_tup_fetch, 0)"
                                    " FROM pg_stat_user_tables")))
-        fallisci(QStringLiteral("the table statistics of PostgreSQL cannot be read"));
+        Fallisci(QStringLiteral("the table statistics of PostgreSQL cannot be read"));
     Letture letture;
     while (query.next())
         letture[query.value(0).toString()] = query.value(1).toLongLong();
@@ -167,7 +161,7 @@ void attendiFineSessioni(QSqlDatabase db)
         if (query.next() && query.value(0).toInt() == 0)
             return;
         if (attesa.elapsed() > 60'000)
-            fallisci(QStringLiteral("a session of the measured program stays connected"));
+            Fallisci(QStringLiteral("a session of the measured program stays connected"));
         QThread::msleep(10);
     }
 }
@@ -192,9 +186,9 @@ public:
     explicit ArchivioAccanto(const QString& cartella) : cartella_(cartella)
     {
         if (QFile::exists(salvato()))
-            fallisci(QStringLiteral("%1 is left from an earlier run: put it back as Zentar.db or remove it").arg(salvato()));
+            Fallisci(QStringLiteral("%1 is left from an earlier run: put it back as Zentar.db or remove it").arg(salvato()));
         if (QFile::exists(database()) && !QFile::rename(database(), salvato()))
-            fallisci(QStringLiteral("%1 cannot be put aside").arg(database()));
+            Fallisci(QStringLiteral("%1 cannot be put aside").arg(database()));
     }
     ~ArchivioAccanto()
     {

@@ -1,5 +1,6 @@
 #include "Archivio.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,12 +18,6 @@
 namespace zentar::bench {
 
 namespace {
-
-[[noreturn]] void fallisci(const QString& cosa)
-{
-    std::fprintf(stderr, "bench: %s\n", qPrintable(cosa));
-    std::exit(2);
-}
 
 MotoreDatabase motoreZentar(Motore motore)
 {
@@ -44,14 +39,14 @@ void eseguiSqlite(sqlite3* db, const char* sql)
 {
     char* errore = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &errore) != SQLITE_OK)
-        fallisci(QStringLiteral("sqlite: %1: %2").arg(QLatin1String(sql), QString::fromUtf8(errore)));
+        Fallisci(QStringLiteral("sqlite: %1: %2").arg(QLatin1String(sql), QString::fromUtf8(errore)));
 }
 
 void riempiSqlite(const QString& cartella, std::initializer_list<Giornate> blocchi)
 {
     sqlite3* db = nullptr;
     if (sqlite3_open(QDir(cartella).filePath(QStringLiteral("Zentar.db")).toUtf8().constData(), &db) != SQLITE_OK)
-        fallisci(QStringLiteral("sqlite: cannot open the archive in %1").arg(cartella));
+        Fallisci(QStringLiteral("sqlite: cannot open the archive in %1").arg(cartella));
     eseguiSqlite(db, "BEGIN");
     eseguiSqlite(db, "DELETE FROM timbrature");
     eseguiSqlite(db, "DELETE FROM file");
@@ -76,7 +71,7 @@ void riempiSqlite(const QString& cartella, std::initializer_list<Giornate> blocc
             sqlite3_bind_int(inserisci, 5, n % 2);
             sqlite3_bind_text(inserisci, 6, ora.constData(), -1, SQLITE_TRANSIENT);
             if (sqlite3_step(inserisci) != SQLITE_DONE)
-                fallisci(QStringLiteral("sqlite: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+                Fallisci(QStringLiteral("sqlite: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
             sqlite3_reset(inserisci);
         }
     }
@@ -89,7 +84,7 @@ void eseguiQt(QSqlDatabase db, const QString& sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        fallisci(QStringLiteral("%1: %2").arg(sql, query.lastError().text()));
+        Fallisci(QStringLiteral("%1: %2").arg(sql, query.lastError().text()));
 }
 
 // The same rows as riempiSqlite, made by the server in one statement.
@@ -123,6 +118,12 @@ void riempiPostgreSQL(TDMDatabase& database, std::initializer_list<Giornate> blo
 
 QString NomeMotore(Motore motore) { return motore == Motore::SQLite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"); }
 
+void Fallisci(const QString& cosa)
+{
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, qPrintable(cosa));
+    std::exit(2);
+}
+
 QString CartellaInMemoria(const QString& prefisso)
 {
     const QFileInfo memoria(QStringLiteral("/dev/shm"));
@@ -146,7 +147,7 @@ std::unique_ptr<TDMDatabase> ApriZentar(Motore motore, const QString& cartella, 
     std::unique_ptr<TDMDatabase> database =
         TDMDatabase::Apri(stato, OpzioniDatabase{.cartellaProgramma = cartella, .motore = motoreZentar(motore)}, &errore);
     if (!database)
-        fallisci(QStringLiteral("%1 cannot be opened: %2").arg(NomeMotore(motore), errore));
+        Fallisci(QStringLiteral("%1 cannot be opened: %2").arg(NomeMotore(motore), errore));
     return database;
 }
 
@@ -182,7 +183,7 @@ void RegistraTerminale(TDMDatabase& database, int codice)
         riga.setGenerated(QString::fromLatin1(colonna), true);
     }
     if (!tabella.insertRecord(-1, riga))
-        fallisci(QStringLiteral("terminal %1 cannot be registered: %2").arg(codice).arg(tabella.lastError().text()));
+        Fallisci(QStringLiteral("terminal %1 cannot be registered: %2").arg(codice).arg(tabella.lastError().text()));
     database.ApplicaRilevatori();
 }
 

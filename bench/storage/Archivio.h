@@ -19,6 +19,9 @@ enum class Motore { SQLite, PostgreSQL };
 
 QString NomeMotore(Motore motore);
 
+// Ends the benchmark with status 2, saying why on standard error after the program's name.
+[[noreturn]] void Fallisci(const QString& cosa);
+
 // A template for a QTemporaryDir in memory (/dev/shm) where there is such a folder, else in the
 // temporary folder. On a disk, the flush of every commit and of every file written whole takes
 // up to milliseconds, varies with the machine's load, and would hide the work measured.

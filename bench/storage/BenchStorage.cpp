@@ -37,18 +37,12 @@ constexpr int kVolte = 5;
 
 QString testoData(QDate giorno) { return giorno.toString(QStringLiteral("dd/MM/yyyy")); }
 
-[[noreturn]] void fallisci(const QString& cosa)
-{
-    std::fprintf(stderr, "bench_storage: %s\n", qPrintable(cosa));
-    std::exit(2);
-}
-
 // The day's punch file as the terminal sends it, in the terminal's destination folder.
 void scriviGiorno(const QString& percorso)
 {
     QFile file(percorso);
     if (!file.open(QIODevice::WriteOnly))
-        fallisci(QStringLiteral("cannot write %1").arg(percorso));
+        Fallisci(QStringLiteral("cannot write %1").arg(percorso));
     for (int n = 0; n < kPunzonature; ++n)
         file.write(RigaPunzonatura(n) + "\r\n");
 }
@@ -64,7 +58,7 @@ public:
         RegistraTerminale(*database_, kTerminale);
         QDir(cartella).mkpath(QStringLiteral("Timbrature"));  // made beside the program by its build
         if (SelezionaTerminale(*database_, stato_, kTerminale) != EsitoSelezione::Selezionato)
-            fallisci(QStringLiteral("the terminal cannot be selected"));
+            Fallisci(QStringLiteral("the terminal cannot be selected"));
     }
 
     // Seconds to store the day `giorno` (a name that the system clock reads back as that day).
@@ -76,7 +70,7 @@ public:
         const bool salvato = scarico_.SalvaTimbrature(nome);
         const double secondi = bench::Secondi() - inizio;
         if (!salvato || database_->TimbratureDelGiorno(kTerminale, testoData(giorno)).size() != kPunzonature)
-            fallisci(QStringLiteral("%1: the day was not stored whole").arg(NomeMotore(motore_)));
+            Fallisci(QStringLiteral("%1: the day was not stored whole").arg(NomeMotore(motore_)));
         return secondi;
     }
 
@@ -87,7 +81,7 @@ public:
         query.prepare(QStringLiteral(R"(DELETE FROM timbrature WHERE "Data" = ?)"));
         query.addBindValue(testoData(giorno));
         if (!query.exec())
-            fallisci(QStringLiteral("the measured day cannot be removed"));
+            Fallisci(QStringLiteral("the measured day cannot be removed"));
     }
 
 private:
@@ -106,7 +100,7 @@ public:
     Istruzione(sqlite3* db, const char* sql)
     {
         if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            fallisci(QStringLiteral("sqlite: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+            Fallisci(QStringLiteral("sqlite: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
     }
     ~Istruzione() { sqlite3_finalize(stmt_); }
     Istruzione(const Istruzione&) = delete;
@@ -132,7 +126,7 @@ public:
         while (r == SQLITE_ROW)
             r = sqlite3_step(stmt_);
         if (r != SQLITE_DONE)
-            fallisci(QStringLiteral("sqlite: %1").arg(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(stmt_)))));
+            Fallisci(QStringLiteral("sqlite: %1").arg(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(stmt_)))));
         sqlite3_reset(stmt_);
         return valore;
     }
@@ -147,7 +141,7 @@ double secondiApiC(const QString& cartella, QDate giorno)
 {
     sqlite3* db = nullptr;
     if (sqlite3_open(QDir(cartella).filePath(QStringLiteral("Zentar.db")).toUtf8().constData(), &db) != SQLITE_OK)
-        fallisci(QStringLiteral("sqlite: cannot open %1").arg(cartella));
+        Fallisci(QStringLiteral("sqlite: cannot open %1").arg(cartella));
     const QByteArray data = testoData(giorno).toLatin1();
     double secondi = 0;
     {
