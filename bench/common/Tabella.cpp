@@ -1,7 +1,5 @@
 #include "Tabella.h"
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 
@@ -44,11 +42,5 @@ double Secondi()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-long PiccoMemoriaKiB()
-{
-    rusage uso{};
-    getrusage(RUSAGE_SELF, &uso);
-    return uso.ru_maxrss;
-}
 
 }  // namespace zentar::bench

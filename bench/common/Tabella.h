@@ -26,7 +26,4 @@ std::string Cifra(double valore, int decimali = 2);
 // Seconds on the monotonic clock, for timing.
 double Secondi();
 
-// The peak resident memory of this process so far, in KiB.
-long PiccoMemoriaKiB();
-
 }  // namespace zentar::bench
