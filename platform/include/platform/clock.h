@@ -17,6 +17,11 @@ void overrideCounterFrequency(int64_t frequency);
 // Milliseconds since an arbitrary origin; wraps like a 32-bit tick count.
 uint32_t tickCountMs();
 
+// Tests and fuzzing: while on, sleepMs() returns at once and tickCountMs() moves only by the
+// milliseconds slept, so that pauses and time limits paced by sleeps cost no real time.
+// counterNow() and busyWaitUntil() are not affected.
+void useVirtualSleeps(bool on);
+
 void sleepMs(uint32_t milliseconds);
 
 // Spins until the counter reaches the deadline.
