@@ -9,18 +9,20 @@
 // the answers, each a length byte and that many bytes (length 0: silence).
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "driver_state.h"
+#include "input_reader.h"
 #include "platform/memory_port.h"
 #include "selvoc.h"
 
 namespace {
 
+using fuzz::check;
+using fuzz::InputReader;
 using Bytes = std::vector<uint8_t>;
 
 constexpr uint8_t kMessageStart = 0x07;
@@ -29,33 +31,6 @@ constexpr uint8_t kMessageFollows = 'T';
 constexpr size_t kAnswerLimit = 123;
 constexpr int kMaxPolls = 10;
 constexpr int kMaxTransmissions = 5;
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-// Reads the input front to back; past its end every read gives zeros.
-class InputReader {
-public:
-    InputReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-    uint8_t byte() { return used_ < size_ ? data_[used_++] : 0; }
-    Bytes bytes(size_t count)
-    {
-        const size_t n = std::min(count, size_ - used_);
-        Bytes taken(data_ + used_, data_ + used_ + n);
-        used_ += n;
-        return taken;
-    }
-    bool atEnd() const { return used_ >= size_; }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t used_ = 0;
-};
 
 // A terminal on the wired line: a byte under mark parity starts a frame; each complete poll or
 // message takes the next answer, an acknowledgement takes none.
