@@ -37,6 +37,15 @@ bool takeOne(int& counter) {
     return true;
 }
 
+// One bit of the byte in the middle of an answer changed, so that the answer is no longer
+// what was sent: a lone answer byte becomes one the computer does not know, a message fails its
+// checksum (bits 0-6 are compared). The byte never becomes 0x00, which would end the frame.
+void changeOneBit(std::string& answer) {
+    char& byte = answer[answer.size() / 2];
+    const uint8_t mask = byte == 0x40 ? 0x20 : 0x40;
+    byte = static_cast<char>(static_cast<uint8_t>(byte) ^ mask);
+}
+
 }  // namespace
 
 void SelvoBus::attach(uint8_t address, std::shared_ptr<BusStation> station) {
@@ -97,6 +106,9 @@ BusStation* SelvoBus::stationAt(uint8_t address) const {
 
 void SelvoBus::handle(const BusFrame& frame, std::string& out) {
     record(describe(frame));
+    if (frame.kind == FrameKind::Poll || frame.kind == FrameKind::Message) {
+        sparing_ = takeOne(faults_.faultsAfter);
+    }
     switch (frame.kind) {
         case FrameKind::Poll:
             answerPoll(frame.address, out);
@@ -127,35 +139,52 @@ void SelvoBus::answerPoll(uint8_t address, std::string& out) {
         answer = messageAnswer(address, *text);
         awaitingAck_.insert(address);
     }
-    if (takeOne(faults_.garbledAnswers)) answer[0] = static_cast<char>(kGarbledByte);
+    if (take(faults_.garbledAnswers)) answer[0] = static_cast<char>(kGarbledByte);
+    sendAnswer(std::move(answer), out);
+}
+
+void SelvoBus::sendAnswer(std::string answer, std::string& out) {
+    if (!take(faults_.noise)) {
+        out += answer;
+        return;
+    }
+    if (noisyAnswers_++ % 2 == 0) {
+        out.push_back(static_cast<char>(kNoiseByte));
+    } else {
+        changeOneBit(answer);
+    }
     out += answer;
+}
+
+bool SelvoBus::take(int& counter) {
+    return !sparing_ && takeOne(counter);
 }
 
 // "T", the station's address and text, the checksum, 0x00. A text is cut at a 0x00 byte, which
 // would end the message early.
 std::string SelvoBus::messageAnswer(uint8_t address, const std::string& text) {
     const auto sender =
-        static_cast<uint8_t>(takeOne(faults_.wrongAddresses) ? address + 1 : address);
+        static_cast<uint8_t>(take(faults_.wrongAddresses) ? address + 1 : address);
     const std::string body = static_cast<char>(sender) + text.substr(0, text.find('\0'));
     uint8_t checksum = messageChecksum(body);
     if (faults_.checksumBit7) checksum |= 0x80;
-    if (takeOne(faults_.badChecksums)) checksum = spoiled(checksum);
+    if (take(faults_.badChecksums)) checksum = spoiled(checksum);
     return "T" + body + static_cast<char>(checksum) + '\0';
 }
 
 void SelvoBus::answerMessage(const BusFrame& frame, std::string& out) {
     BusStation* station = stationAt(frame.address);
     if (station == nullptr || faults_.silent) return;
-    if (!frame.checksumOk || takeOne(faults_.repeatRequests)) {
-        out.push_back(static_cast<char>(kRepeatCode));
+    if (!frame.checksumOk || take(faults_.repeatRequests)) {
+        sendAnswer(std::string(1, static_cast<char>(kRepeatCode)), out);
         return;
     }
-    if (takeOne(faults_.refusals)) {
-        out.push_back(static_cast<char>(kRefusalByte));
+    if (take(faults_.refusals)) {
+        sendAnswer(std::string(1, static_cast<char>(kRefusalByte)), out);
         return;
     }
     station->receive(frame.text);
-    out.push_back(static_cast<char>(faults_.ackByte));
+    sendAnswer(std::string(1, static_cast<char>(faults_.ackByte)), out);
 }
 
 void SelvoBus::broadcast(const BusFrame& frame) {

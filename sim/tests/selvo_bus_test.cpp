@@ -207,6 +207,29 @@ TEST_F(SelvoBusTest, FaultsChangeTheAnswersAndCountDown) {
          {{msgA, "R"}, {msgA, "R"}, {msgA, "P"}},
          1},
         {"refusals", with([](BusFaults& f) { f.refusals = 1; }), "", {{msgA, "N"}, {msgA, "P"}}, 1},
+        // A stray byte before the first answer, a changed bit inside the second, then clean.
+        {"noise on acknowledgements",
+         with([](BusFaults& f) { f.noise = 2; }),
+         "",
+         {{msgA, "\xFFP"}, {msgA, "\x10"}, {poll(5), "P"}},
+         2},
+        {"noise on a message",
+         with([](BusFaults& f) { f.noise = 2; }),
+         "A",
+         {{poll(5), bytes({0xFF, 'T', 5, 'A', 0x44, 0})},
+          {poll(5, 'R'), bytes({'T', 5, 0x01, 0x44, 0})},
+          {poll(5, 'R'), bytes({'T', 5, 'A', 0x44, 0})}},
+         0},
+        {"noise on a repeat request",
+         with([](BusFaults& f) { f.noise = 1; f.repeatRequests = 1; }),
+         "",
+         {{msgA, "\xFFR"}, {msgA, "P"}},
+         1},
+        {"faults after the first two frames",
+         with([](BusFaults& f) { f.refusals = 1; f.faultsAfter = 2; }),
+         "",
+         {{msgA, "P"}, {poll(5), "P"}, {msgA, "N"}, {msgA, "P"}},
+         2},
     };
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -221,7 +244,9 @@ TEST_F(SelvoBusTest, FaultsChangeTheAnswersAndCountDown) {
         }
         EXPECT_EQ(station->received().size(), c.taken);
         const BusFaults left = faulty.faults();
-        EXPECT_EQ(left.garbledAnswers + left.badChecksums + left.repeatRequests + left.refusals, 0);
+        EXPECT_EQ(left.garbledAnswers + left.badChecksums + left.repeatRequests + left.refusals +
+                      left.noise + left.faultsAfter,
+                  0);
     }
 }
 

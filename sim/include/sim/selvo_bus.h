@@ -29,6 +29,10 @@ struct BusFaults {
     int repeatRequests = 0;     // messages answered "R" (and not taken)
     int refusals = 0;           // messages answered with a byte that is neither ack nor "R"
     int wrongAddresses = 0;     // messages delivered with the next address, not the station's
+    int noise = 0;              // answers hit by line noise: the 1st, 3rd, .. of them preceded
+                                // by a stray byte, the 2nd, 4th, .. with one bit changed inside
+    int faultsAfter = 0;        // polls and messages answered without faults before the
+                                // counters above start to count
     uint8_t ackByte = 'P';      // "P", "Q" or 0x60
     bool checksumBit7 = false;  // delivered checksums carry bit 7 (the receiver ignores it)
 };
@@ -38,6 +42,8 @@ public:
     // Bytes the bus answers with when a fault says so.
     static constexpr uint8_t kGarbledByte = '?';
     static constexpr uint8_t kRefusalByte = 'N';
+    // The stray byte of line noise: neither an acknowledgement, "T", "R" nor 0x00.
+    static constexpr uint8_t kNoiseByte = 0xFF;
     // At most this many log entries are kept, the oldest dropped first.
     static constexpr size_t kLogLimit = 10'000;
 
@@ -58,6 +64,9 @@ public:
 private:
     void handle(const BusFrame& frame, std::string& out);
     void answerPoll(uint8_t address, std::string& out);
+    void sendAnswer(std::string answer, std::string& out);
+    // Whether a counted fault hits the frame being answered; counts it down when it does.
+    bool take(int& counter);
     void answerMessage(const BusFrame& frame, std::string& out);
     void broadcast(const BusFrame& frame);
     void acknowledge(uint8_t address);
@@ -70,6 +79,8 @@ private:
     std::map<uint8_t, std::shared_ptr<BusStation>> stations_;
     std::set<uint8_t> awaitingAck_;  // stations whose message went out and is not yet acknowledged
     BusFaults faults_;
+    bool sparing_ = false;  // the frame being answered is one of the first faultsAfter
+    int noisyAnswers_ = 0;  // answers hit by noise so far, for the alternation
     BusFrameParser parser_;
     std::deque<std::string> log_;
 };
