@@ -202,6 +202,26 @@ TEST_F(HayesModemTest, DroppingDtrHangsUp) {
     EXPECT_EQ(inner->seen, "");
 }
 
+TEST_F(HayesModemTest, TheCarrierDropsOnceTheDevicesBytesReachTheLimit) {
+    modem.setFaults({.dropAfter = 2});
+    EXPECT_EQ(wire.together("AT\r"), "AT\r\r\nOK\r\n") << "command mode counts nothing";
+    connect();
+    EXPECT_EQ(wire.together("a"), "<");
+    EXPECT_EQ(wire.together("b"), "<");
+    EXPECT_EQ(wire.together("x"), "\r\nNO CARRIER\r\n") << "the third byte is lost";
+    EXPECT_FALSE(modem.connected());
+    EXPECT_EQ(modem.faults().dropAfter, -1) << "once";
+    EXPECT_EQ(wire.together("c\r"), "c\r") << "command mode: echoed, not passed on";
+    EXPECT_EQ(wire.together("\r"), "\r");
+    EXPECT_EQ(inner->seen, "abx");
+
+    // The device's first byte on line, already past the limit.
+    modem.setFaults({.dropAfter = 0});
+    connect();
+    EXPECT_EQ(wire.together("d"), "\r\nNO CARRIER\r\n");
+    EXPECT_EQ(inner->seen, "abxd");
+}
+
 TEST_F(HayesModemTest, FaultsOnDemand) {
     modem.setFaults({.garbledEchoes = 2});
     EXPECT_EQ(wire.together("ATZ\r"), "AT#\r\r\nOK\r\n");

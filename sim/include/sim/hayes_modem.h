@@ -20,7 +20,8 @@
 // both ways between the computer and the device. "+++" with the guard time of quiet before and
 // after it returns to command mode with OK while the call stays up; ATO goes back on line, ATH
 // hangs up (OK). Dropping DTR hangs up with NO CARRIER; a pseudo-terminal carries no DTR, so only
-// a caller of setDtr() shows it.
+// a caller of setDtr() shows it. The dropAfter fault ends a call from the far side, as a line
+// that loses its carrier does: NO CARRIER, and what the computer sends next are command lines.
 #pragma once
 
 #include <array>
@@ -51,6 +52,10 @@ struct ModemFaults {
     std::string refuse{};      // commands beginning with this text (any case) get ERROR
     bool bareRefusal = false;  // a refused command gets the bare line "ERROR" CR LF in place of
                                // its echo and its framed answer
+    int dropAfter = -1;        // the carrier is lost at the device's first byte past this many
+                               // that reached the computer on line: that byte and the rest are
+                               // lost, the call ends with NO CARRIER and the modem is back in
+                               // command mode; -1: never (once dropped, -1 again)
 };
 
 class HayesModem final : public LineDevice {
@@ -92,6 +97,8 @@ private:
     void takeDataByte(uint8_t byte, int64_t nowNs);
     void passHeldEscape();
     void passToDevice(int64_t nowNs, std::string& out);
+    // Passes the device's output to the computer, up to where the carrier drops.
+    void passFromDevice(const std::string& fromDevice, std::string& out);
     bool guardPassed(int64_t nowNs) const;
     void result(Result code, std::string& out, const std::string& extra = {}) const;
     void resetProfile();

@@ -92,7 +92,11 @@ void HayesModem::idle(int64_t nowNs, std::string& out) {
         }
     }
     if (mode_ == Mode::Dialling && dialEndsNs_ && nowNs >= *dialEndsNs_) endDial(out);
-    if (mode_ == Mode::Data) inner_->idle(nowNs, out);
+    if (mode_ == Mode::Data) {
+        std::string fromDevice;
+        inner_->idle(nowNs, fromDevice);
+        passFromDevice(fromDevice, out);
+    }
 }
 
 void HayesModem::setDtr(bool on) {
@@ -344,7 +348,23 @@ void HayesModem::passToDevice(int64_t nowNs, std::string& out) {
     if (toDevice_.empty()) return;
     std::string bytes;
     bytes.swap(toDevice_);
-    inner_->received(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), nowNs, out);
+    std::string fromDevice;
+    inner_->received(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), nowNs,
+                     fromDevice);
+    passFromDevice(fromDevice, out);
+}
+
+void HayesModem::passFromDevice(const std::string& fromDevice, std::string& out) {
+    int& left = faults_.dropAfter;
+    if (left < 0 || fromDevice.size() <= static_cast<size_t>(left)) {
+        if (left >= 0) left -= static_cast<int>(fromDevice.size());
+        out += fromDevice;
+        return;
+    }
+    out += fromDevice.substr(0, static_cast<size_t>(left));
+    left = -1;
+    hangUp();
+    result(Result::NoCarrier, out);
 }
 
 bool HayesModem::guardPassed(int64_t nowNs) const {
