@@ -92,6 +92,8 @@ struct BoxFaults {
     int errorAnswers = 0;    // the next N datagrams are answered with an error datagram
     int restarts = 0;        // the next N datagrams are lost to a restart, which the box
                              // announces with an init datagram
+    int faultsAfter = 0;     // datagrams received and answered without faults before the
+                             // counters above start to count
 
     bool operator==(const BoxFaults&) const = default;
 };

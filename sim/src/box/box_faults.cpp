@@ -13,27 +13,30 @@ bool takeOne(int& counter) {
 
 }  // namespace
 
+bool BoxFaultInjector::take(int& counter) { return !sparing_ && takeOne(counter); }
+
 bool BoxFaultInjector::loseReceived() {
-    return faults_.silent || takeOne(faults_.loseReceived);
+    sparing_ = takeOne(faults_.faultsAfter);
+    return faults_.silent || take(faults_.loseReceived);
 }
 
 bool BoxFaultInjector::takeRestart() {
-    return takeOne(faults_.restarts);
+    return take(faults_.restarts);
 }
 
 bool BoxFaultInjector::takeErrorAnswer() {
-    return takeOne(faults_.errorAnswers);
+    return take(faults_.errorAnswers);
 }
 
 bool BoxFaultInjector::loseSent() {
-    return takeOne(faults_.loseSent);
+    return take(faults_.loseSent);
 }
 
-bool BoxFaultInjector::takeRepeat() { return takeOne(faults_.repeatReplies); }
+bool BoxFaultInjector::takeRepeat() { return take(faults_.repeatReplies); }
 
 // 0 1 2 3 4 -> 1 0 3 2 4
 void BoxFaultInjector::reorderAnswer(std::vector<Datagram>& answer) {
-    if (!takeOne(faults_.reorderAnswers)) return;
+    if (!take(faults_.reorderAnswers)) return;
     for (size_t i = 0; i + 1 < answer.size(); i += 2) std::swap(answer[i], answer[i + 1]);
 }
 

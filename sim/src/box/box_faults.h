@@ -15,7 +15,8 @@ public:
     void set(const BoxFaults& faults) { faults_ = faults; }
 
     bool notReady() const { return faults_.notReady; }
-    // A received datagram is lost (silence counts too: nothing answers it).
+    // A received datagram is lost (silence counts too: nothing answers it). Called once for
+    // every datagram received, before the other decisions about it.
     bool loseReceived();
     bool takeRestart();
     bool takeErrorAnswer();
@@ -26,6 +27,12 @@ public:
     void reorderAnswer(std::vector<Datagram>& answer);
 
     BoxFaults faults_;
+
+private:
+    // Counts a fault down unless the datagram being handled is one of the first faultsAfter.
+    bool take(int& counter);
+
+    bool sparing_ = false;
 };
 
 }  // namespace sim

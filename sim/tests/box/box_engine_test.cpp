@@ -407,6 +407,16 @@ TEST_F(BoxEngineTest, FaultsChangeWhatIsSentAndCountDown) {
         {"reorder answers", {.reorderAnswers = 1}, {answerA[1], answerA[0]}, answerB, {"A", "B"}},
         {"error answers", {.errorAnswers = 1}, described({error(1)}), answerBAsFirstReply, {"B"}},
         {"restarts", {.restarts = 1}, described({init()}), answerBAsFirstReply, {"B"}},
+        {"faults after the first datagram: lose received",
+         {.loseReceived = 1, .faultsAfter = 1},
+         answerA,
+         {},
+         {"A"}},
+        {"faults after the first datagram: error answers",
+         {.errorAnswers = 1, .faultsAfter = 1},
+         answerA,
+         described({error(2)}),
+         {"A"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
