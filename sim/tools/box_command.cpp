@@ -80,6 +80,8 @@ std::vector<Option> boxFaultOptions(BoxFaults& f) {
          setCount(f.errorAnswers, "--error-answers")},
         {"--restarts", "N", "lose the next N datagrams to a restart with an init datagram",
          setCount(f.restarts, "--restarts")},
+        {"--faults-after", "N", "receive and answer the first N datagrams without the faults",
+         setCount(f.faultsAfter, "--faults-after")},
     };
 }
 
@@ -96,13 +98,16 @@ int runBox(std::span<const std::string> args) {
     BoxCommandSettings settings;
     applyOptions(args, boxOptions(settings));
     NetworkBox box(settings.box);
+    FaultReport report;
     for (const int number : terminalNumbers(settings)) {
-        box.attach(number, buildTerminal(settings.terminal, number));
+        box.attach(number, buildTerminal(settings.terminal, number, &report));
     }
     box.engine().setFaults(settings.faults);
+    report.add([&box, given = settings.faults] { return injectedFaults(given, box.engine().faults()); });
     box.start();
     announceReady(box.address() + ":" + std::to_string(box.port()));
     waitForStopSignal();
+    report.print();
     return 0;
 }
 

@@ -51,6 +51,11 @@ std::vector<Option> busOptions(BusSettings& s) {
          setCount(s.faults.refusals, "--refusals")},
         {"--wrong-addresses", "N", "deliver the next N messages with the next address",
          setCount(s.faults.wrongAddresses, "--wrong-addresses")},
+        {"--noise", "N",
+         "line noise on the next N answers: a stray byte before one, a changed bit in the next",
+         setCount(s.faults.noise, "--noise")},
+        {"--faults-after", "N", "answer the first N polls and messages without the faults",
+         setCount(s.faults.faultsAfter, "--faults-after")},
         {"--ack", "P|Q|grave", "the acknowledgement byte (default P)",
          [&s](const std::string& v) { s.faults.ackByte = parseAckByte(v); }},
         {"--checksum-bit7", "", "set bit 7 of every checksum delivered",
@@ -59,16 +64,17 @@ std::vector<Option> busOptions(BusSettings& s) {
     return joined({linkOptions(s.link), std::move(bus), terminalOptions(s.terminal)});
 }
 
-std::shared_ptr<LineDevice> buildBus(const BusSettings& settings) {
+std::shared_ptr<LineDevice> buildBus(const BusSettings& settings, FaultReport& report) {
     auto bus = std::make_shared<SelvoBus>();
     for (const int address : settings.addresses) {
         bus->attach(static_cast<uint8_t>(address), std::make_shared<QueueStation>(true));
     }
     for (const int address : settings.terminalAddresses) {
         bus->attach(static_cast<uint8_t>(address),
-                    std::make_shared<BusTerminal>(buildTerminal(settings.terminal, address)));
+                    std::make_shared<BusTerminal>(buildTerminal(settings.terminal, address, &report)));
     }
     bus->setFaults(settings.faults);
+    report.add([bus, given = settings.faults] { return injectedFaults(given, bus->faults()); });
     if (settings.radio) return std::make_shared<RadioModem>(bus);
     return bus;
 }
@@ -77,7 +83,8 @@ int runBus(std::span<const std::string> args) {
     BusSettings settings;
     applyOptions(args, busOptions(settings));
     if (settings.addresses.empty() && settings.terminalAddresses.empty()) settings.addresses = {1};
-    return runOnPseudoTerminal(settings.link, buildBus(settings));
+    FaultReport report;
+    return runOnPseudoTerminal(settings.link, buildBus(settings, report), &report);
 }
 
 std::string busUsage() {

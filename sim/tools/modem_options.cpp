@@ -63,16 +63,22 @@ std::vector<Option> modemOptions(ModemSettings& s) {
          enabling(s, setCount(s.faults.garbledEchoes, "--modem-garble"))},
         {"--modem-refuse", "PREFIX", "commands beginning with PREFIX (any case) get ERROR",
          enabling(s, [&s](const std::string& v) { s.faults.refuse = v; })},
+        {"--modem-drop-after", "N",
+         "the carrier drops (NO CARRIER) after the terminal's first N bytes on line",
+         enabling(s, setCount(s.faults.dropAfter, "--modem-drop-after"))},
         {"--modem-bare-refusal", "", "a refused command gets a bare ERROR line, no echo",
          enabling(s, [&s](const std::string&) { s.faults.bareRefusal = true; })},
     };
 }
 
 std::shared_ptr<LineDevice> behindModem(const ModemSettings& settings,
-                                        std::shared_ptr<LineDevice> device) {
+                                        std::shared_ptr<LineDevice> device, FaultReport* report) {
     if (!settings.enabled) return device;
     auto modem = std::make_shared<HayesModem>(std::move(device), settings.config);
     modem->setFaults(settings.faults);
+    if (report != nullptr) {
+        report->add([modem, given = settings.faults] { return injectedFaults(given, modem->faults()); });
+    }
     return modem;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "fault_report.h"
 #include "sim/hayes_modem.h"
 #include "sim/line_device.h"
 
@@ -21,8 +22,10 @@ struct ModemSettings {
 // --modem and the --modem-... options, each of which also puts the modem in front.
 std::vector<Option> modemOptions(ModemSettings& settings);
 
-// `device` behind the modem when it is enabled, else `device` itself.
+// `device` behind the modem when it is enabled, else `device` itself; the modem's faults are
+// counted in `report` when one is given.
 std::shared_ptr<LineDevice> behindModem(const ModemSettings& settings,
-                                        std::shared_ptr<LineDevice> device);
+                                        std::shared_ptr<LineDevice> device,
+                                        FaultReport* report = nullptr);
 
 }  // namespace sim::tools

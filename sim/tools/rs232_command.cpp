@@ -24,10 +24,11 @@ std::vector<Option> rs232Options(Rs232Settings& s) {
 int runRs232(std::span<const std::string> args) {
     Rs232Settings settings;
     applyOptions(args, rs232Options(settings));
-    return runOnPseudoTerminal(
-        settings.link,
-        behindModem(settings.modem, std::make_shared<Rs232Line>(buildTerminal(settings.terminal, 0),
-                                                                settings.echo)));
+    FaultReport report;
+    auto line = std::make_shared<Rs232Line>(buildTerminal(settings.terminal, 0, &report),
+                                            settings.echo);
+    return runOnPseudoTerminal(settings.link, behindModem(settings.modem, std::move(line), &report),
+                               &report);
 }
 
 std::string rs232Usage() {

@@ -82,7 +82,8 @@ std::vector<Option> terminalOptions(TerminalSettings& s) {
     };
 }
 
-std::shared_ptr<Terminal> buildTerminal(const TerminalSettings& settings, int number) {
+std::shared_ptr<Terminal> buildTerminal(const TerminalSettings& settings, int number,
+                                        FaultReport* report) {
     TerminalConfig config = settings.config;
     if (const auto model = settings.modelOf.find(number); model != settings.modelOf.end()) {
         config.model = model->second;
@@ -92,15 +93,22 @@ std::shared_ptr<Terminal> buildTerminal(const TerminalSettings& settings, int nu
     config.punchDays.seed += static_cast<uint32_t>(number);
     auto terminal = std::make_shared<Terminal>(config);
     terminal->setFaults(settings.faults);
+    if (report != nullptr) {
+        report->add([terminal, given = settings.faults] {
+            return injectedFaults(given, terminal->faults());
+        });
+    }
     return terminal;
 }
 
-int runOnPseudoTerminal(const LinkSettings& link, std::shared_ptr<LineDevice> device) {
+int runOnPseudoTerminal(const LinkSettings& link, std::shared_ptr<LineDevice> device,
+                        const FaultReport* report) {
     if (link.folder.empty() || link.port == 0) throw UsageError("--dir and --port are required");
     PtyLink pty(link.folder, link.port, std::move(device));
     pty.start();
     announceReady(pty.linkPath());
     waitForStopSignal();
+    if (report != nullptr) report->print();
     return 0;
 }
 

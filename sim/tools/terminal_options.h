@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "fault_report.h"
 #include "sim/line_device.h"
 #include "sim/terminal.h"
 
@@ -33,11 +34,14 @@ std::vector<Option> linkOptions(LinkSettings& settings);
 // --wrong-counts.
 std::vector<Option> terminalOptions(TerminalSettings& settings);
 
-std::shared_ptr<Terminal> buildTerminal(const TerminalSettings& settings, int number);
+// The terminal `number`; its faults are counted in `report` when one is given.
+std::shared_ptr<Terminal> buildTerminal(const TerminalSettings& settings, int number,
+                                        FaultReport* report = nullptr);
 
-// Puts `device` on the pseudo-terminal of `link`, announces it and runs until SIGINT or SIGTERM.
-// Throws UsageError when --dir or --port is missing.
-int runOnPseudoTerminal(const LinkSettings& link, std::shared_ptr<LineDevice> device);
+// Puts `device` on the pseudo-terminal of `link`, announces it and runs until SIGINT or SIGTERM,
+// then prints `report` when one is given. Throws UsageError when --dir or --port is missing.
+int runOnPseudoTerminal(const LinkSettings& link, std::shared_ptr<LineDevice> device,
+                        const FaultReport* report = nullptr);
 
 // The options of several tables as one.
 std::vector<Option> joined(std::vector<std::vector<Option>> tables);
