@@ -126,7 +126,8 @@ int BoxLink::receive(char* buffer, int length, sockaddr* from, int* fromLength)
           *fromLength >= static_cast<int>(sizeof(sockaddr_in)));
     // As a datagram socket reads one longer than the buffer: cut to the buffer.
     const size_t n = std::min(arrival.bytes.size(), static_cast<size_t>(length));
-    std::memcpy(buffer, arrival.bytes.data(), n);
+    if (n > 0)
+        std::memcpy(buffer, arrival.bytes.data(), n);
     sockaddr_in sender{};
     sender.sin_family = AF_INET;
     sender.sin_addr.s_addr = inet_addr(kBoxAddress);
