@@ -174,21 +174,54 @@ QSqlQuery& TDMDatabase::preparata(const QString& statement)
     if (!query) {
         auto nuova = std::make_unique<QSqlQuery>(dbZentar());
         nuova->setForwardOnly(true);
-        if (!nuova->prepare(statement))
-            throw DatabaseError(nuova->lastError().text());
+        if (!nuova->prepare(statement)) {
+            qryTakeDati_.erase(statement);
+            rifiutato(*nuova);
+        }
         query = std::move(nuova);
     }
     query->finish();
     return *query;
 }
 
+void TDMDatabase::rifiutato(const QSqlQuery& query)
+{
+    connessioneDaVerificare_ = true;
+    throw DatabaseError(query.lastError().text());
+}
+
+void TDMDatabase::verificaConnessione()
+{
+    QSqlDatabase db = dbZentar();
+    {
+        QSqlQuery prova(db);
+        if (db.isOpen() && prova.exec(QStringLiteral("SELECT 1"))) {
+            connessioneDaVerificare_ = false;
+            return;
+        }
+    }
+    // The prepared statements belong to the lost connection.
+    qryTakeDati_.clear();
+    db.close();
+    if (!db.open())
+        throw DatabaseError(db.lastError().text());
+    fileDaRileggere_ = true;
+    timbratureDaRileggere_ = true;
+    const QVariant codice = CampoCorrente(kColonnaCodice);
+    seleziona(*tblRilevatori_);
+    ImpostaRigaCorrente(codice.isNull() ? -1 : rigaDelRilevatore(codice.toInt()));
+    connessioneDaVerificare_ = false;
+}
+
 QSqlQuery& TDMDatabase::esegui(const QString& statement, const QVariantList& valori)
 {
+    if (connessioneDaVerificare_)
+        verificaConnessione();
     QSqlQuery& query = preparata(statement);
     for (int i = 0; i < valori.size(); ++i)
         query.bindValue(i, valori[i]);
     if (!query.exec())
-        throw DatabaseError(query.lastError().text());
+        rifiutato(query);
     return query;
 }
 

@@ -123,11 +123,17 @@ private:
     void seleziona(QSqlTableModel& tabella);
     QSqlQuery& esegui(const QString& statement, const QVariantList& valori);
     QSqlQuery& preparata(const QString& statement);
+    [[noreturn]] void rifiutato(const QSqlQuery& query);
+    void verificaConnessione();
     int leggiMassimo(const QString& statement, const QVariantList& valori, const QString& colonna);
     int rigaDelRilevatore(int codice);
 
     const StatoTerminale& stato_;
     bool connessioneAperta_ = false;
+    // Set when the engine refused a statement: the next statement first checks that the
+    // connection still answers, and opens it afresh when it does not (a database server stopped
+    // and started again), so that one lost connection does not fail every later statement.
+    bool connessioneDaVerificare_ = false;
     // Every statement of the data module, each prepared once on its first use and run again
     // with new values: preparing costs as much as running for the statements of each punch.
     std::map<QString, std::unique_ptr<QSqlQuery>> qryTakeDati_;
