@@ -4,8 +4,12 @@
 // keys are used up except when the listing step fails; ViewFile never writes past `size` and
 // returns as many lines as it put there. A failure names its error.
 //
+// With the meter shown, its events carry no negative figure and every meter opened is closed
+// by the end of the call.
+//
 // Input: a control byte (bits 0-1: mode 3, 3, 4, 2; bit 2: OvridFlag; bits 3-4: no key, a
-// record number, a key text; bit 5: ViewFile; bits 6-7: the file's name), a parameter byte (the
+// record number, a key text, no key with the meter shown; bit 5: ViewFile; bits 6-7: the file's
+// name), a parameter byte (the
 // record number, or the size ViewFile gets in 16-byte steps), for a key text its length and
 // text, then the terminal's answers to each command and to each CR that asks for the next
 // record, separated by 0xFF.
@@ -74,6 +78,27 @@ int32_t recordLines(const std::string& text)
     return lines;
 }
 
+// The meter's windows open and not yet closed.
+int openMeters = 0;
+
+void meterEvent(const KavexMeterEvent* event, void*)
+{
+    check(event != nullptr && event->text != nullptr);
+    check(event->records >= 0 && event->total >= 0 && event->running >= 0);
+    if (event->kind == KAVEX_METER_OPEN)
+        ++openMeters;
+    if (event->kind == KAVEX_METER_CLOSE)
+        --openMeters;
+    check(openMeters == 0 || openMeters == 1);
+}
+
+void showMeter(bool shown)
+{
+    openMeters = 0;
+    SetMeterCallback(shown ? meterEvent : nullptr, nullptr);
+    EnableMeter(shown ? 1 : 0);
+}
+
 void fuzzRecvFile(const char* name, bool keyed)
 {
     const std::string& path = localPath();
@@ -83,6 +108,7 @@ void fuzzRecvFile(const char* name, bool keyed)
     const bool exists = readWhole(path, content);
     unlink(path.c_str());
     check(result >= -1 && result <= kRecordLimit);
+    check(openMeters == 0);
     const bool keysLeft = s.recordKeyNumber != 0 || !s.recordKeyText.empty();
     check(!keysLeft || (keyed && result == -1 && s.lastError == kDirIgnored));
     if (result == -1) {
@@ -124,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     line.start(kModes[control & 3], 0, input.pieces(kAnswerSeparator));
     kavex::state().ovridFlag = (control & 4) != 0;
     kavex::state().recordLimits.receive = kRecordLimit;
+    showMeter(keyKind == 3);
 
     const char* name = kNames[control >> 6];
     if ((control & 0x20) != 0) {
