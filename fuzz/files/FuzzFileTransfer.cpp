@@ -27,6 +27,7 @@
 #include "input_reader.h"
 #include "kavex.h"
 #include "library_state.h"
+#include "scratch_file.h"
 #include "terminal_line.h"
 
 namespace {
@@ -40,17 +41,6 @@ constexpr size_t kLongestRecord = KAVEX_REPLY_SIZE - 1;
 // Low enough that inputs reach the record limit.
 constexpr int32_t kRecordLimit = 16;
 constexpr int32_t kDirIgnored = 52;
-
-// A folder of its own for the local file, made once.
-const std::string& localPath()
-{
-    static const std::string path = [] {
-        char folder[] = "/tmp/fuzz-file_transfer-XXXXXX";
-        check(mkdtemp(folder) != nullptr);
-        return std::string(folder) + "/received";
-    }();
-    return path;
-}
 
 bool readWhole(const std::string& path, std::string& content)
 {
@@ -101,7 +91,7 @@ void showMeter(bool shown)
 
 void fuzzRecvFile(const char* name, bool keyed)
 {
-    const std::string& path = localPath();
+    const std::string& path = fuzz::scratchFile();
     const int32_t result = RecvFile(name, path.c_str());
     const kavex::LibraryState& s = kavex::state();
     std::string content;

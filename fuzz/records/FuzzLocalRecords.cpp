@@ -20,6 +20,7 @@
 #include "input_reader.h"
 #include "library_state.h"
 #include "local_records.h"
+#include "scratch_file.h"
 
 namespace {
 
@@ -28,19 +29,9 @@ using fuzz::check;
 constexpr size_t kReaderBuffer = 4096;
 constexpr size_t kFillerLine = 64;
 
-const std::string& localPath()
-{
-    static const std::string path = [] {
-        char folder[] = "/tmp/fuzz-local_records-XXXXXX";
-        check(mkdtemp(folder) != nullptr);
-        return std::string(folder) + "/records";
-    }();
-    return path;
-}
-
 void writeFile(const std::string& content)
 {
-    std::ofstream file(localPath(), std::ios::binary | std::ios::trunc);
+    std::ofstream file(fuzz::scratchFile(), std::ios::binary | std::ios::trunc);
     file.write(content.data(), static_cast<std::streamsize>(content.size()));
     check(file.good());
 }
@@ -57,7 +48,7 @@ std::string filler(size_t size)
 // Reads every record of the file as it now is; each is checked against the content.
 void checkReading(const std::string& content, bool readsFail)
 {
-    std::unique_ptr<kavex::LocalFile> file = kavex::LocalFile::openForReading(localPath());
+    std::unique_ptr<kavex::LocalFile> file = kavex::LocalFile::openForReading(fuzz::scratchFile());
     check(file != nullptr && file->size() == static_cast<int64_t>(content.size()));
     kavex::RecordReader reader(*file);
     size_t position = 0;
@@ -110,13 +101,13 @@ void checkRoundTrip(const std::string& content)
 {
     const std::vector<std::string> records = writableRecords(content);
     {
-        std::unique_ptr<kavex::LocalFile> file = kavex::LocalFile::create(localPath());
+        std::unique_ptr<kavex::LocalFile> file = kavex::LocalFile::create(fuzz::scratchFile());
         check(file != nullptr);
         for (const std::string& record : records)
             check(file->writeRecord(record));
         check(file->close());
     }
-    std::unique_ptr<kavex::LocalFile> file = kavex::LocalFile::openForReading(localPath());
+    std::unique_ptr<kavex::LocalFile> file = kavex::LocalFile::openForReading(fuzz::scratchFile());
     check(file != nullptr);
     kavex::RecordReader reader(*file);
     std::string record;
@@ -142,6 +133,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkReading(content, readsFail);
     kavex::injectLocalFileFaults({});
     checkRoundTrip(rest);
-    unlink(localPath().c_str());
+    unlink(fuzz::scratchFile().c_str());
     return 0;
 }
