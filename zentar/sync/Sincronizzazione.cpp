@@ -13,6 +13,7 @@
 #include "DateText.h"
 #include "Errors.h"
 #include "EsportazioneTimbrature.h"
+#include "GiornoMemorizzato.h"
 #include "NomePRE.h"
 #include "OperazioniConsole.h"
 #include "RigaDiComando.h"
@@ -138,7 +139,8 @@ int Sincronizzazione::giorni(int codice)
     return kFatto;
 }
 
-// The step that failed, empty when the day is stored, and for a library failure its text.
+// The step that failed, empty when the day is stored, and for a library or database failure
+// its text.
 Sincronizzazione::Fallimento Sincronizzazione::scaricaGiorno(const QString& nome, int& timbrature)
 {
     ScaricoPRE& scarico = servizi_->scarico;
@@ -151,11 +153,21 @@ Sincronizzazione::Fallimento Sincronizzazione::scaricaGiorno(const QString& nome
     const std::optional<QString> testo = scarico.TestoDelFile(nome);
     if (!testo)
         return {QStringLiteral("SalvaFile"), QStringLiteral("the received file cannot be read")};
-    // The same text stored again would only pile up identical rows.
-    if (database_->TestoUltimoFile(stato_.CodiceTerminale, nome) != testo && !scarico.SalvaFile(nome))
-        return {QStringLiteral("SalvaFile"), {}};
-    if (!scarico.SalvaTimbrature(nome))
-        return {QStringLiteral("SalvaTimbrature"), {}};
+    const QString salvaFile = QStringLiteral("SalvaFile");
+    try {
+        // The same text stored again would only pile up identical rows.
+        if (database_->TestoUltimoFile(stato_.CodiceTerminale, nome) != testo && !scarico.SalvaFile(nome))
+            return {salvaFile, {}};
+    } catch (const std::exception& e) {
+        return {salvaFile, QString::fromLocal8Bit(e.what())};
+    }
+    const QString salvaTimbrature = QStringLiteral("SalvaTimbrature");
+    try {
+        if (!scarico.SalvaTimbrature(nome))
+            return {salvaTimbrature, {}};
+    } catch (const std::exception& e) {
+        return {salvaTimbrature, QString::fromLocal8Bit(e.what())};
+    }
     timbrature = static_cast<int>(testo->count(QStringLiteral("\r\n")));
     return {};
 }
@@ -173,10 +185,13 @@ int Sincronizzazione::scaricaTerminale(int codice, const Richiesta& r, int& memo
     for (const QString& giorno : giorniSulTerminale()) {
         if (r.dal && QDate::fromString(giorno, QStringLiteral("dd/MM/yyyy")) < *r.dal)
             continue;
-        if (giaMemorizzati.contains(NomePRE(giorno)))
+        const QString nome = NomePRE(giorno);
+        if (!giaMemorizzati.contains(nome))
+            giorni << giorno;
+        else if (MemorizzatoPerIntero(*database_, servizi_->tracciato, codice, nome, giorno))
             ultimoMemorizzato = giorno;
         else
-            giorni << giorno;
+            giorni << giorno;  // stored half-way by an earlier run: taken again
     }
     // The latest day already stored may have grown since.
     if (!ultimoMemorizzato.isEmpty())
@@ -188,13 +203,7 @@ int Sincronizzazione::scaricaTerminale(int codice, const Richiesta& r, int& memo
     for (const QString& giorno : giorni) {
         const QString nome = NomePRE(giorno);
         int timbrature = 0;
-        Fallimento fallito;
-        try {
-            fallito = scaricaGiorno(nome, timbrature);
-        } catch (const std::exception& e) {
-            // Only the data module throws here, while storing the day.
-            fallito = {QStringLiteral("SalvaTimbrature"), QString::fromLocal8Bit(e.what())};
-        }
+        const Fallimento fallito = scaricaGiorno(nome, timbrature);
         if (!fallito.passo.isEmpty()) {
             registro(QStringLiteral("terminal %1 %2: not imported: %3 failed").arg(codice).arg(giorno, fallito.passo));
             if (!fallito.dettaglio.isEmpty())

@@ -1,0 +1,236 @@
+// bin/zentar-sync storing into a database that fails, against a terminal on a direct RS232 line
+// of kavex-sim: Zentar.db that the run may only read, and a day that an earlier run left stored
+// half-way (its `file` row and its first punches, as a refused row leaves it). Each time the
+// next run, on a database that takes rows again, completes the day: its punches, none twice.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+#include "QtPrinters.h"
+#include "RilevatoriDemo.h"
+#include "SupportoE2E.h"
+#include "SupportoSync.h"
+
+using namespace zentar;
+
+namespace {
+
+constexpr int kCodice = 3;
+constexpr int kNumeroLinea = 0;
+constexpr int kPorta = 3;
+constexpr int kGiorni = 4;
+constexpr int kGrande = 1;  // the day stored half-way: not the latest one
+constexpr int kTimbratureGrande = 40;
+constexpr int kRimaste = 15;  // of its punches, those the earlier run stored
+constexpr auto kLimite = 4min;
+
+std::string racconta(const Esito& esito)
+{
+    return QStringLiteral("exit %1%2\n--- stdout\n%3--- stderr\n%4")
+        .arg(esito.codice)
+        .arg(esito.finito ? QString() : QStringLiteral(" (killed: still running at the time limit)"))
+        .arg(esito.uscita, esito.errori)
+        .toStdString();
+}
+
+QStringList righe(const QString& testo) { return testo.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+// The log lines of a download about the terminal's days, with their indented detail lines.
+QStringList registro(const Esito& esito)
+{
+    return righe(esito.errori).filter(QRegularExpression(QStringLiteral("^(terminal |  )")));
+}
+
+QString riepilogo(const Esito& esito)
+{
+    const QStringList uscita = righe(esito.uscita);
+    return uscita.isEmpty() ? QString() : uscita.back();
+}
+
+QString memorizzato(const GiornoDiProva& giorno)
+{
+    return QStringLiteral("terminal %1 %2: stored %3 punches").arg(kCodice).arg(giorno.testo()).arg(giorno.timbrature.size());
+}
+
+// Four days; the second holds kTimbratureGrande punches, each of its own badge and time.
+std::vector<GiornoDiProva> giorniSulTerminale()
+{
+    std::vector<GiornoDiProva> giorni = GiorniDiProva(kCodice, kNumeroLinea, kGiorni);
+    std::vector<TimbraturaDiProva>& grande = giorni[kGrande].timbrature;
+    grande.clear();
+    for (int j = 0; j < kTimbratureGrande; ++j)
+        grande.push_back({.ora = QTime(6, 0, 0).addSecs(j * 61),
+                          .verso = j % 2,
+                          .badge = QString::number(30000000 + j).rightJustified(8, '0')});
+    return giorni;
+}
+
+bool rendiAccessibile(const QString& percorso, QFile::Permissions permessi)
+{
+    return QFile::setPermissions(percorso, permessi);
+}
+
+constexpr QFile::Permissions kTuttiLeggono = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                             QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+constexpr QFile::Permissions kTuttiScrivono = kTuttiLeggono | QFile::WriteGroup | QFile::WriteOther;
+
+}  // namespace
+
+class SyncSuDatabaseGuasto : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        AmbienteDiProva();
+        ASSERT_TRUE(radice_.isValid() && porte_.isValid() && terminale_.isValid());
+        const QDir r(radice_.path());
+        ASSERT_TRUE(r.mkpath("bin/Timbrature"));
+        ASSERT_TRUE(QFile::link(ZENTAR_LIB_DIR, r.filePath("lib")));
+        ASSERT_TRUE(QFile::copy(ZENTAR_SYNC, programma()));
+        qputenv("COM_PORT_DIR", porte_.path().toLocal8Bit());
+        ASSERT_TRUE(ScriviGiorni(terminale_.path(), giorni));
+        linea_ = std::make_unique<ProgrammaAvviato>(
+            KAVEX_SIM, QStringList{"rs232", "--dir", porte_.path(), "--port", QString::number(kPorta), "--files",
+                                   terminale_.path()});
+        ASSERT_EQ(linea_->primaRiga(), QStringLiteral("ready ") + porta()) << linea_->errori().toStdString();
+        registra();
+    }
+    void TearDown() override
+    {
+        linea_.reset();
+        qunsetenv("COM_PORT_DIR");
+    }
+
+    QString programma() const { return radice_.filePath("bin/zentar-sync"); }
+    QString database() const { return radice_.filePath("bin/Zentar.db"); }
+    QString cartellaPRE() const { return radice_.filePath(QStringLiteral("bin/Timbrature/%1").arg(kCodice)); }
+    QString porta() const { return QDir(porte_.path()).filePath(QStringLiteral("COM%1").arg(kPorta)); }
+
+    Esito scarica() const { return Esegui(programma(), {"download", QString::number(kCodice)}, radice_.path(), kLimite); }
+
+    // A run that may read Zentar.db and not write it: as root the file's mode does not stop a
+    // write, so the run is made the unprivileged user nobody, who may use the program, the
+    // line's pseudo-terminal, the destination folder and the lock file, and only read
+    // Zentar.db; otherwise the file is made read-only for the run.
+    Esito scaricaSenzaScrivere()
+    {
+        if (::geteuid() != 0) {
+            EXPECT_TRUE(rendiAccessibile(database(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            const Esito esito = scarica();
+            EXPECT_TRUE(rendiAccessibile(database(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+            return esito;
+        }
+        const QString lock = radice_.filePath(QStringLiteral("bin/.zentar-sync-%1.lock").arg(kCodice));
+        QFile(lock).open(QIODevice::WriteOnly);
+        EXPECT_TRUE(QDir().mkpath(cartellaPRE()));
+        for (const QString& cartella : {radice_.path(), radice_.filePath("bin"), porte_.path()})
+            EXPECT_TRUE(rendiAccessibile(cartella, kTuttiLeggono)) << cartella.toStdString();
+        for (const QString& scrivibile : {cartellaPRE(), lock})
+            EXPECT_TRUE(rendiAccessibile(scrivibile, kTuttiScrivono)) << scrivibile.toStdString();
+        EXPECT_EQ(::chmod(QFile::encodeName(QFileInfo(porta()).canonicalFilePath()).constData(), 0666), 0);
+        EXPECT_TRUE(rendiAccessibile(database(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        return Esegui("setpriv",
+                      {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", programma(), "download",
+                       QString::number(kCodice)},
+                      radice_.path(), kLimite);
+    }
+
+    // The terminal's row, written by Zentar's own data module.
+    void registra()
+    {
+        const StatoTerminale stato(radice_.filePath("bin"));
+        QString errore;
+        const auto db = ApriDatabase(stato, &errore);
+        ASSERT_NE(db, nullptr) << errore.toStdString();
+        const RilevatoreDemo modem = RilevatoriDemo({.portaScatola = 1, .portaModem = 2})[1];
+        const RilevatoreDemo diretto = Variante(modem, kCodice, QStringLiteral("Reparto (linea)"),
+                                                {{"Modem", false}, {"Portacom", kPorta}, {"Telefono", QString()}});
+        for (const RegistrazioneDemo& esito : RegistraRilevatori(*db, {diretto}))
+            ASSERT_TRUE(esito.registrato);
+    }
+
+    // Every day whole: the file in the folder, its punches once each in line order, and the
+    // latest `file` row of its name holding its text.
+    void controllaGiorni()
+    {
+        const std::vector<RigaFile> file = FileSalvati(database(), kCodice);
+        for (const GiornoDiProva& giorno : giorni) {
+            SCOPED_TRACE(giorno.testo().toStdString());
+            EXPECT_EQ(TimbratureSalvate(database(), kCodice, giorno.testo()), giorno.attese());
+            const auto ultimo =
+                std::find_if(file.rbegin(), file.rend(), [&](const RigaFile& r) { return r.NomeFile == giorno.nome(); });
+            ASSERT_NE(ultimo, file.rend()) << "no row in file";
+            EXPECT_EQ(ultimo->Blob, QString::fromLatin1(giorno.contenuto()));
+        }
+        EXPECT_EQ(Doppioni(database()), QStringList());
+    }
+
+    const std::vector<GiornoDiProva> giorni = giorniSulTerminale();
+
+private:
+    QTemporaryDir radice_;
+    QTemporaryDir porte_;
+    QTemporaryDir terminale_;
+    std::unique_ptr<ProgrammaAvviato> linea_;
+};
+
+TEST_F(SyncSuDatabaseGuasto, AReadOnlyDatabaseReportsEachDayNotImportedWithTheEnginesMessageAndTheNextRunStoresThem)
+{
+    const Esito guasto = scaricaSenzaScrivere();
+    EXPECT_EQ(guasto.codice, 1) << racconta(guasto);
+    const QStringList log = registro(guasto);
+    ASSERT_EQ(log.size(), 2 * kGiorni) << racconta(guasto);
+    for (int i = 0; i < kGiorni; ++i) {
+        SCOPED_TRACE(giorni[i].testo().toStdString());
+        EXPECT_EQ(log[2 * i], QStringLiteral("terminal %1 %2: not imported: SalvaFile failed").arg(kCodice).arg(giorni[i].testo()));
+        EXPECT_TRUE(log[2 * i + 1].startsWith("  SalvaFile: ") && log[2 * i + 1].contains("readonly database"))
+            << log[2 * i + 1].toStdString();
+    }
+    EXPECT_EQ(riepilogo(guasto), "zentar-sync: 1 terminals, 0 days stored, 4 days not imported, 0 terminals not reached");
+    EXPECT_EQ(FileSalvati(database(), kCodice).size(), 0u);
+
+    const Esito ripresa = scarica();
+    EXPECT_EQ(ripresa.codice, 0) << racconta(ripresa);
+    QStringList attesi;
+    for (const GiornoDiProva& giorno : giorni)
+        attesi << memorizzato(giorno);
+    EXPECT_EQ(registro(ripresa), attesi) << racconta(ripresa);
+    controllaGiorni();
+    EXPECT_EQ(FileSalvati(database(), kCodice).size(), static_cast<size_t>(kGiorni));
+}
+
+TEST_F(SyncSuDatabaseGuasto, ADayStoredHalfWayBeforeTheLatestStoredDayIsCompletedByTheNextRun)
+{
+    const Esito primo = scarica();
+    ASSERT_EQ(primo.codice, 0) << racconta(primo);
+    controllaGiorni();
+    // What a row refused part-way through the day leaves: the `file` row and the first punches.
+    SuFileSQLite(database(), [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.prepare(R"(DELETE FROM timbrature WHERE "Terminale" = ? AND "Data" = ? AND "ID" > ?)"));
+        query.addBindValue(kCodice);
+        query.addBindValue(giorni[kGrande].testo());
+        query.addBindValue(kRimaste);
+        ASSERT_TRUE(query.exec());
+        EXPECT_EQ(query.numRowsAffected(), kTimbratureGrande - kRimaste);
+    });
+    const std::vector<RigaFile> filePrima = FileSalvati(database(), kCodice);
+
+    const Esito secondo = scarica();
+    EXPECT_EQ(secondo.codice, 0) << racconta(secondo);
+    EXPECT_EQ(registro(secondo), QStringList({memorizzato(giorni[kGrande]), memorizzato(giorni.back())})) << racconta(secondo);
+    controllaGiorni();
+    EXPECT_EQ(FileSalvati(database(), kCodice).size(), filePrima.size()) << "the same texts add no file row";
+
+    // Whole now: the run after takes the latest day only.
+    const Esito terzo = scarica();
+    EXPECT_EQ(terzo.codice, 0) << racconta(terzo);
+    EXPECT_EQ(registro(terzo), QStringList({memorizzato(giorni.back())})) << racconta(terzo);
+}
