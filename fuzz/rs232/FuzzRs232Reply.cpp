@@ -1,13 +1,14 @@
 // The reader of reply lines on an RS232 line on arbitrary bytes, in the three RS232 modes: a
-// command (with its echo taken off when EchoFlag is set), then eight reads, each a waiting read
+// command (with its echo taken off when EchoFlag is set), then four reads, each a waiting read
 // (GetMsgEx) or a read of what has arrived (GetResponse). A reply is never longer than the
 // caller's 128 bytes, carries no carriage return, and is text the terminal sent; the waiting
 // read also drops the flow-control bytes. A failure always names its error.
 //
 // Input: a control byte (bits 0-1: mode 2, 3, 4, 2; bit 2: AddressCheck; bit 3: EchoFlag; bits
 // 4-7: StampLength), the selected terminal, the line error flags the port reports once the
-// bytes run out, a byte whose bits choose the reads (1: GetResponse), then the bytes the
-// terminal sends after the command.
+// bytes run out, a byte whose bits 0-3 choose the reads (1: GetResponse), then the bytes the
+// terminal sends after the command. With bit 7 of that byte, those bytes answer instead the
+// line driver's "<<" at the opening of mode 2, whose lines tell the time stamp's length.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -18,14 +19,16 @@
 #include "input_reader.h"
 #include "kavex.h"
 #include "library_state.h"
+#include "line_driver_setup.h"
 #include "terminal_line.h"
+#include "transport.h"
 
 namespace {
 
 using fuzz::check;
 
 constexpr int32_t kModes[] = {2, 3, 4, 2};
-constexpr int kReads = 8;
+constexpr int kReads = 4;
 
 bool flowControl(char c) { return c == 0x11 || c == 0x13; }
 
@@ -49,6 +52,14 @@ void checkRead(int32_t result, const char* reply, bool waiting, const std::strin
     }
 }
 
+// The opening of mode 2 sends five set-up lines, each answered with nothing here, then "<<".
+void fuzzStampDetection(fuzz::TerminalLine& line, std::string answer)
+{
+    line.start(kavex::ModeRs232, kavex::kNoTerminal, {"", "", "", "", "", std::move(answer)});
+    const int32_t stamp = kavex::detectLineDriverStamp(*kavex::state().transport->serialPort());
+    check(stamp == 0 || stamp == 6 || stamp == 12);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -59,6 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t lineErrors = input.byte();
     const uint8_t reads = input.byte();
     fuzz::TerminalLine& line = fuzz::TerminalLine::instance();
+    if ((reads & 0x80) != 0) {
+        fuzzStampDetection(line, input.text(size));
+        return 0;
+    }
     line.start(kModes[control & 3], terminal, {input.text(size)});
     kavex::LibraryState& s = kavex::state();
     s.addressCheck = (control & 4) != 0;
