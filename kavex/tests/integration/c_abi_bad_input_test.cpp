@@ -1130,6 +1130,27 @@ TEST_P(LibraryInState, EveryExportRefusesBadInputWithItsCodeAndWritesOnlyItsBuff
 INSTANTIATE_TEST_SUITE_P(Kavex, LibraryInState, ::testing::ValuesIn(allStates()),
                          [](const auto& tested) { return tested.param.name; });
 
+// More files than the listing buffer has slots for: the listing is ended with error 53 and
+// nothing is written past KAVEX_LIST_BUFFER_SIZE; the terminal answers afterwards.
+TEST(ListingBuffer, MoreFilesThanSlotsEndTheListingWithinTheBuffer) {
+    sim::TerminalConfig config = terminalConfig();
+    for (int i = 0; i < KAVEX_LIST_MAX_ENTRIES + 8; ++i) {
+        config.files['A']["F" + std::to_string(10000 + i)] = {"R"};
+    }
+    kavex_test::SimSession session(kavex_test::makeDevice(3, 0, config));
+    Set232TimeOut(kResponseTimeout);
+    ASSERT_GT(InitCOMM(kavex_test::kPort, 3, 9600, 0), 0) << kavex_test::lastError();
+    ASSERT_EQ(SetTerminal(0), 0) << kavex_test::lastError();
+    GuardedBuffer entries(KAVEX_LIST_BUFFER_SIZE);
+    EXPECT_EQ(ListFiles(nullptr, entries.data()), -1);
+    EXPECT_EQ(kavex_test::errorCode(), 53) << kavex_test::lastError();
+    EXPECT_TRUE(entries.guardsIntact()) << "written past the listing buffer";
+    char time[KAVEX_REPLY_SIZE];
+    EXPECT_EQ(GetTime(time), 0) << kavex_test::lastError();
+    EXPECT_EQ(ExitCOMM(), 0);
+    Set232TimeOut(10);
+}
+
 // The header, the shared library and the case table name the same exports.
 TEST(LibraryExports, EveryExportHasCases) {
     const std::set<std::string> declared = abi_test::declaredExports(KAVEX_HEADER_FILE, "KAVEX_API");
