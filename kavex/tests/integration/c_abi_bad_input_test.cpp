@@ -902,6 +902,23 @@ std::vector<AbiCase> networkBoxCases() {
                      }});
     cases.push_back({"LbxReset", "not the network box", [](Probe&) { return LbxReset(); },
                      boxExport(2, std::nullopt)});
+    // Before SetIPAddress there is no socket: the socket library's refusal (10038, not a
+    // socket) is the error of the read or the send.
+    cases.push_back({"LbxCommand", "no box selected yet",
+                     [](Probe& p) {
+                         const int32_t result = LbxCommand("X", p.out(KAVEX_LBX_ANSWER_SIZE));
+                         EXPECT_EQ(p.buffer(0).text(), "") << "emptied";
+                         return result;
+                     },
+                     [](const Where& w) -> std::optional<Outcome> {
+                         if (!w.box() || w.boxSelected()) return std::nullopt;
+                         return refused(78);
+                     }});
+    cases.push_back({"LbxReset", "no box selected yet", [](Probe&) { return LbxReset(); },
+                     [](const Where& w) -> std::optional<Outcome> {
+                         if (!w.box() || w.boxSelected()) return std::nullopt;
+                         return refused(77);
+                     }});
     for (const int32_t port : {-1, 65536, INT_MAX, INT_MIN}) {
         cases.push_back({"SetRemoteUDPPort", "port " + std::to_string(port),
                          [port](Probe&) { return SetRemoteUDPPort(port); }, always(refused(3))});
