@@ -122,7 +122,9 @@ int32_t dialNumber(const char* init, const char* number, int32_t wait) {
     wait = std::max(wait, kShortestCarrierWait);
 
     const AddressCheckOff addressCheckOff;
-    platform::SerialPort& port = *state().transport->serialPort();
+    Rs232Transport& line = *state().transport->rs232();
+    line.talkingToModem();
+    platform::SerialPort& port = *line.serialPort();
     const std::string setUp = kSetUpCommand + std::to_string(wait) + '\r';
 
     port.write(std::string("\r"));  // wakes the modem
@@ -148,7 +150,9 @@ int32_t dialNumber(const char* init, const char* number, int32_t wait) {
     port.write(dial + '\r');
     if (readAnswer(2) != 0) return fail(ErrModemEcho, -1);
     if (dial != answer()) return fail(ErrBadDialEcho, -1);
-    return awaitConnection(waitUnits(wait) + 20);  // the carrier wait and 10 s more
+    const int32_t result = awaitConnection(waitUnits(wait) + 20);  // the carrier wait and 10 s more
+    if (result == 0) line.callConnected();
+    return result;
 }
 
 int32_t hangUp() {
@@ -157,6 +161,7 @@ int32_t hangUp() {
 
     const AddressCheckOff addressCheckOff;
     Rs232Transport& line = *state().transport->rs232();
+    line.talkingToModem();
     platform::SerialPort& port = *line.serialPort();
 
     if (state().openMode == ModeLineDriver) {

@@ -21,6 +21,7 @@ constexpr uint32_t kFramingAndBreak = platform::kLineFraming | platform::kLineBr
 constexpr uint32_t kEmptyReadPauseMs = 10;
 constexpr uint32_t kBreakPauseMs = 250;
 constexpr int kTakeReplyAttempts = 1024;
+constexpr const char* kNoCarrier = "NO CARRIER";
 
 struct CharacterFormat {
     int dataBits;
@@ -129,7 +130,16 @@ int Rs232Transport::post(const std::string& command) {
     return 0;
 }
 
+bool Rs232Transport::endsTheCall(const std::string& text, char* line) {
+    if (call_ == Call::Up && text == kNoCarrier) call_ = Call::Lost;
+    if (call_ != Call::Lost) return false;
+    copyText(line, kReplyCapacity, kNoCarrier);
+    setError(ErrNoReply);
+    return true;
+}
+
 int Rs232Transport::readLine(char* line, uint32_t timeLimitMs) {
+    if (endsTheCall({}, line)) return -1;
     const uint32_t start = platform::tickCountMs();
     LineAssembler assembler;
     for (;;) {
@@ -158,6 +168,7 @@ int Rs232Transport::readLine(char* line, uint32_t timeLimitMs) {
         }
     }
     const std::string& text = assembler.text();
+    if (endsTheCall(text, line)) return -1;
     if (state().openMode == ModeLineDriver) {
         const size_t skip = 3 + static_cast<size_t>(state().stampLength);
         return finishLineDriverLine(text, line, skip, state().addressCheck);
@@ -168,12 +179,14 @@ int Rs232Transport::readLine(char* line, uint32_t timeLimitMs) {
 }
 
 int Rs232Transport::takeReply(char* reply) {
+    if (endsTheCall({}, reply)) return -1;
     LineAssembler assembler;
     for (int attempt = 0; attempt < kTakeReplyAttempts; ++attempt) {
         uint8_t byte = 0;
         if (port_->read(&byte, 1) == 1) {
             if (byte == kLineFeed && assembler.empty()) continue;
             if (byte == kCarriageReturn) {
+                if (endsTheCall(assembler.text(), reply)) return -1;
                 if (state().openMode == ModeLineDriver) {
                     return finishLineDriverLine(assembler.text(), reply, 3, true);
                 }

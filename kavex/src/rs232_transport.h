@@ -31,12 +31,25 @@ public:
     // drops); false when the port refuses it.
     bool holdDtr(bool on);
 
+    // The call of a dial-up modem on this line. While it is up, a line "NO CARRIER" is the
+    // modem's report that the carrier is gone: no terminal can answer any more, and every read
+    // fails at once with error 40 until the modem is talked to again. Without this the modem,
+    // back in command mode, would echo each CR that asks for the next record, and a transfer
+    // would take the echoes for empty records up to its record limit.
+    void callConnected() { call_ = Call::Up; }
+    void talkingToModem() { call_ = Call::None; }
+    bool carrierLost() const { return call_ == Call::Lost; }
+
 private:
     // The command as it goes on the line: with the three-digit number through a line driver.
     std::string framed(const std::string& command) const;
+    // Whether `text`, a whole line, ends the call; fails the read when the call is lost.
+    bool endsTheCall(const std::string& text, char* line);
 
     std::unique_ptr<platform::SerialPort> port_;
     platform::LineSettings settings_;  // as InitCOMM applied it
+    enum class Call { None, Up, Lost };
+    Call call_ = Call::None;
 };
 
 }  // namespace kavex

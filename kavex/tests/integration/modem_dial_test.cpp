@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../temporary_files.h"
 #include "kavex.h"
 #include "sim_session.h"
 
@@ -63,6 +64,43 @@ TEST_P(ModemLine, DialsLogsOnExchangesAndHangsUp) {
     expected.insert(expected.end(), {"ATE1Q0S7=60", "ATD5551234", "ATH"});
     EXPECT_EQ(modem.commands(), expected);
     EXPECT_EQ(ExitCOMM(), 0) << lastError();
+}
+
+// The modem loses the carrier in the middle of a file: it says NO CARRIER and, back in command
+// mode, echoes whatever comes next. The transfer fails at once with no local file left, so does
+// every exchange after it, and the call dialled again carries the whole file.
+TEST_P(ModemLine, ACarrierLostMidFileFailsAtOnceUntilTheModemIsDialledAgain) {
+    const LineCase& c = GetParam();
+    sim::TerminalConfig config;
+    sim::Records records;
+    for (int i = 0; i < 40; ++i) records.push_back("RECORD" + std::to_string(100 + i));
+    config.files['A']["LONG"] = records;
+    SimSession session(withModem(makeDevice(c.mode, c.terminal, config)));
+    sim::HayesModem& modem = *session.device().modem;
+    kavex_test::TemporaryFolder folder;
+    const std::string local = folder.file("LONG");
+    ASSERT_GT(InitCOMM(kPort, c.mode, 9600, 0), 0) << lastError();
+    ASSERT_EQ(DialNumber(c.init, kNumber, 45), 0) << lastError();
+    ASSERT_EQ(SetTerminal(c.terminal), 0) << lastError();
+
+    modem.setFaults({.dropAfter = 200});  // the listing, then some ten records
+    EXPECT_EQ(RecvFile("LONG", local.c_str()), -1);
+    EXPECT_EQ(errorCode(), 40) << lastError();
+    EXPECT_FALSE(modem.connected());
+    EXPECT_FALSE(std::filesystem::exists(local)) << "a partial local file";
+    char reply[KAVEX_REPLY_SIZE];
+    EXPECT_EQ(SendCommand("@CFG 05", reply), -1);
+    EXPECT_EQ(errorCode(), 40) << lastError();
+    EXPECT_EQ(RecvFile("LONG", local.c_str()), -1);
+    EXPECT_FALSE(std::filesystem::exists(local));
+
+    EXPECT_EQ(HangUp(), 0) << lastError();
+    ASSERT_EQ(DialNumber(c.init, kNumber, 45), 0) << lastError();
+    ASSERT_EQ(SetTerminal(c.terminal), 0) << lastError();
+    EXPECT_EQ(RecvFile("LONG", local.c_str()), 40) << lastError();
+    std::string text;
+    for (const std::string& record : records) text += record + "\r\n";
+    EXPECT_EQ(kavex_test::readBytes(local), text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kavex, ModemLine,
