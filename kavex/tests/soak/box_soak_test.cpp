@@ -153,9 +153,10 @@ std::string failedStep(const char* step) {
 
 // One cycle: the connection of Zentar to a terminal behind the box, the file received and
 // compared, the box given back to no master, the device closed.
-std::string cycle(uint16_t localPort, int boxPort, const fs::path& local, const std::string& expected) {
+std::string cycle(int boxPort, const fs::path& local, const std::string& expected) {
     char answer[KAVEX_LBX_ANSWER_SIZE];
-    if (InitCOMM(localPort, KAVEX_MODE_NETWORK_BOX, 0, 0) <= 0) return failedStep("InitCOMM");
+    // Each cycle binds a local port found free just before it.
+    if (InitCOMM(freeUdpPort(), KAVEX_MODE_NETWORK_BOX, 0, 0) <= 0) return failedStep("InitCOMM");
     if (ChangeAdapter("0.0.0.0") != 0) return failedStep("ChangeAdapter");
     if (SetRemoteUDPPort(boxPort) != 0) return failedStep("SetRemoteUDPPort");
     if (SetIPAddress(kBox) != 0) return failedStep("SetIPAddress");
@@ -185,13 +186,12 @@ TEST(NetworkBoxSoak, EveryCycleReceivesTheFileAndDescriptorsAndMemoryStayFlat) {
     {
         BoxProcess box(folder / "terminal");
         ASSERT_NE(box.port(), 0) << "kavex-sim box did not start: " << box.readyLine();
-        const uint16_t localPort = freeUdpPort();
 
         Figures start{};
         std::vector<std::string> failures;
         for (int i = 0; i < cycles; ++i) {
             if (i == kWarmUpCycles) start = measure();
-            const std::string failure = cycle(localPort, box.port(), local, expected);
+            const std::string failure = cycle(box.port(), local, expected);
             if (!failure.empty()) failures.push_back("cycle " + std::to_string(i + 1) + ": " + failure);
         }
         const Figures end = measure();
