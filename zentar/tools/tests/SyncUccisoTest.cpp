@@ -18,7 +18,6 @@
 #include <QThread>
 
 #include "IndirizzoLocale.h"
-#include "NomePRE.h"
 #include "QtPrinters.h"
 #include "RilevatoriDemo.h"
 #include "SupportoE2E.h"
