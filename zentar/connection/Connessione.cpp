@@ -4,6 +4,8 @@
 
 #include <QThread>
 
+#include "Errors.h"
+
 namespace zentar {
 
 namespace {
@@ -133,7 +135,14 @@ bool GestoreConnessione::selezionaTerminale(int indirizzo, QString& messaggio)
 bool GestoreConnessione::DisconnettiTerminale(int codice)
 {
     vista_.ScriviIndirizziRete({});
-    const QSqlRecord rilevatore = database_.LeggiRilevatore(codice);
+    QSqlRecord rilevatore;
+    try {
+        rilevatore = database_.LeggiRilevatore(codice);
+    } catch (const DatabaseError&) {
+        // The database went away while connected: the row as the register last read it still
+        // says how to hang up or hand the box back, and the device is closed all the same.
+        rilevatore = database_.RilevatoreLetto(codice);
+    }
     bool esito = true;
     switch (CollegamentoDi(rilevatore)) {
     case Collegamento::Modem:

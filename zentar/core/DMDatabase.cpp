@@ -258,6 +258,19 @@ QSqlRecord TDMDatabase::LeggiRilevatore(int codice)
     return query.record();
 }
 
+QSqlRecord TDMDatabase::RilevatoreLetto(int codice) const
+{
+    const int column = tblRilevatori_->fieldIndex(kColonnaCodice);
+    for (int row = 0; row < tblRilevatori_->rowCount(); ++row) {
+        const QVariant value = tblRilevatori_->data(tblRilevatori_->index(row, column));
+        if (!value.isNull() && value.toInt() == codice)
+            return tblRilevatori_->record(row);
+    }
+    QSqlRecord vuoto = tblRilevatori_->record();
+    vuoto.clearValues();
+    return vuoto;
+}
+
 QString TDMDatabase::LeggiDescrizione(int codice)
 {
     QSqlQuery& query = esegui(QStringLiteral(R"(SELECT "Descrizione" FROM rilevatori WHERE "Codice" = ?)"), {codice});

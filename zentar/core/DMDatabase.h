@@ -90,6 +90,10 @@ public:
 
     // Every column of the terminal's row; a record of empty values when there is no such row.
     QSqlRecord LeggiRilevatore(int codice);
+    // The terminal's row as tblRilevatori last read it, sending no statement: what is left to
+    // go by when the database no longer answers. A record of empty values when there is no
+    // such row.
+    QSqlRecord RilevatoreLetto(int codice) const;
     // The terminal's Descrizione; the empty text when there is no such row.
     QString LeggiDescrizione(int codice);
     // The largest Codice of rilevatori, 0 for an empty table.

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <QSqlRecord>
 #include <QSqlTableModel>
 
@@ -40,6 +41,13 @@ QString comeRaggiunto(const QSqlRecord& r)
     return QStringLiteral("direct COM%1 mode %2 %3 baud terminal %4")
         .arg(r.value("Portacom").toString(), r.value("Modalita_col").toString(), r.value("Baudrate").toString(),
              terminale);
+}
+
+// A message of several lines (a database server's) as one line of the log.
+QString suUnaRiga(QString testo)
+{
+    static const QRegularExpression aCapo(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+    return testo.replace(aCapo, QStringLiteral(" "));
 }
 
 QString testoOra(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")); }
@@ -186,15 +194,17 @@ int Sincronizzazione::scaricaTerminale(int codice, const Richiesta& r, int& memo
         if (r.dal && QDate::fromString(giorno, QStringLiteral("dd/MM/yyyy")) < *r.dal)
             continue;
         const QString nome = NomePRE(giorno);
-        if (!giaMemorizzati.contains(nome))
+        if (!giaMemorizzati.contains(nome)) {
             giorni << giorno;
-        else if (MemorizzatoPerIntero(*database_, servizi_->tracciato, codice, nome, giorno))
-            ultimoMemorizzato = giorno;
-        else
-            giorni << giorno;  // stored half-way by an earlier run: taken again
+            continue;
+        }
+        ultimoMemorizzato = giorno;
+        // Stored half-way by an earlier run: taken again.
+        if (!MemorizzatoPerIntero(*database_, servizi_->tracciato, codice, nome, giorno))
+            giorni << giorno;
     }
     // The latest day already stored may have grown since.
-    if (!ultimoMemorizzato.isEmpty())
+    if (!ultimoMemorizzato.isEmpty() && !giorni.contains(ultimoMemorizzato))
         giorni << ultimoMemorizzato;
     std::sort(giorni.begin(), giorni.end(),
               [](const QString& a, const QString& b) { return DataOrdinabile(a) < DataOrdinabile(b); });
@@ -207,7 +217,7 @@ int Sincronizzazione::scaricaTerminale(int codice, const Richiesta& r, int& memo
         if (!fallito.passo.isEmpty()) {
             registro(QStringLiteral("terminal %1 %2: not imported: %3 failed").arg(codice).arg(giorno, fallito.passo));
             if (!fallito.dettaglio.isEmpty())
-                registro(QStringLiteral("  %1: %2").arg(fallito.passo, fallito.dettaglio));
+                registro(QStringLiteral("  %1: %2").arg(fallito.passo, suUnaRiga(fallito.dettaglio)));
             ++falliti;
             esito = kGiorniFalliti;
             continue;

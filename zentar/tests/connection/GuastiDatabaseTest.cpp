@@ -2,17 +2,12 @@
 // turned read-only or full, the PostgreSQL server stopped and started again. The fault comes at
 // a chosen punch through the layout source, which SalvaTimbrature reads once per line before
 // storing it; then the fault is lifted and the day is stored again on the same data module.
-#include <unistd.h>
-
-#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlTableModel>
@@ -20,6 +15,7 @@
 #include "DatabaseFixture.h"
 #include "Errors.h"
 #include "ScaricoPRE.h"
+#include "ServerPostgreSQL.h"
 #include "TracciatoRilevatore.h"
 
 using namespace zentar;
@@ -251,61 +247,6 @@ TEST_F(ON_ENGINE(GuastiDatabase), ADayStoppedByAReadOnlyOrFullFileKeepsItsRowsAn
 
 #else
 
-namespace {
-
-// The throwaway cluster of scripts/pg-cluster, stopped and started again with its tools, as
-// the postgres user when the tests run as root (the server refuses root).
-class ServerDiProva {
-public:
-    ServerDiProva() : cartella_(QString::fromLocal8Bit(qgetenv("ZENTAR_PG_TMP"))) {}
-    ~ServerDiProva() { avvia(); }
-
-    bool Definito() const { return !cartella_.isEmpty() && QFileInfo::exists(QDir(cartella_).filePath("data")); }
-
-    void ferma()
-    {
-        if (pg_ctl({"-m", "fast", "-w", "stop"}))
-            fermo_ = true;
-    }
-    // Started as scripts/pg-cluster starts it: on the Unix socket of its folder only.
-    bool avvia()
-    {
-        if (!fermo_)
-            return true;
-        const QString opzioni = QStringLiteral("-c listen_addresses='' -k %1 -p 5432 -c fsync=off").arg(cartella_);
-        fermo_ = !pg_ctl({"-l", QDir(cartella_).filePath("server.log"), "-w", "-t", "60", "-o", opzioni, "start"});
-        return !fermo_;
-    }
-
-private:
-    bool pg_ctl(const QStringList& argomenti) const
-    {
-        const QStringList versioni = QDir("/usr/lib/postgresql").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        if (versioni.isEmpty()) {
-            ADD_FAILURE() << "no PostgreSQL server under /usr/lib/postgresql";
-            return false;
-        }
-        QStringList ordinate = versioni;
-        std::sort(ordinate.begin(), ordinate.end(), [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
-        const QString pgCtl = QStringLiteral("/usr/lib/postgresql/%1/bin/pg_ctl").arg(ordinate.back());
-        QStringList comando = QStringList{pgCtl, "-D", QDir(cartella_).filePath("data")} + argomenti;
-        if (::geteuid() == 0)
-            comando = QStringList{"setpriv", "--reuid=postgres", "--regid=postgres", "--init-groups", "--"} + comando;
-        QProcess processo;
-        processo.setProcessChannelMode(QProcess::MergedChannels);
-        processo.start(comando.front(), comando.mid(1));
-        const bool fatto = processo.waitForFinished(90000) && processo.exitStatus() == QProcess::NormalExit &&
-                           processo.exitCode() == 0;
-        EXPECT_TRUE(fatto) << comando.join(' ').toStdString() << "\n" << processo.readAll().toStdString();
-        return fatto;
-    }
-
-    QString cartella_;
-    bool fermo_ = false;
-};
-
-}  // namespace
-
 class GuastiDatabaseConServerFermato : public ON_ENGINE(GuastiDatabase) {
 protected:
     void SetUp() override
@@ -317,23 +258,23 @@ protected:
     // The server runs again before the turn passes to another test.
     void TearDown() override
     {
-        EXPECT_TRUE(server.avvia());
+        EXPECT_TRUE(server.Avvia());
         ON_ENGINE(GuastiDatabase)::TearDown();
     }
 
-    ServerDiProva server;
+    ServerPostgreSQL server;
 };
 
 TEST_F(GuastiDatabaseConServerFermato, ADayStoppedByTheServersStopKeepsItsRowsAndTheSameModuleCompletesItOnceItRuns)
 {
-    tracciato->GuastoDopo(150, [&] { server.ferma(); });
+    tracciato->GuastoDopo(150, [&] { server.Ferma(); });
     const Memorizzazione guasto = memorizza();
     EXPECT_EQ(guasto.passo, "SalvaTimbrature");
     EXPECT_FALSE(guasto.messaggio.trimmed().isEmpty());
 
     // While the server is down every statement is refused, with the engine's message.
     EXPECT_THROW(db->ContaFile(), DatabaseError);
-    ASSERT_TRUE(server.avvia());
+    ASSERT_TRUE(server.Avvia());
 
     // The data module opens its connection afresh: no restart of the program is needed.
     EXPECT_EQ(memorizzate(true), attese(150, true));

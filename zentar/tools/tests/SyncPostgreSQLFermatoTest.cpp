@@ -1,0 +1,280 @@
+// bin/zentar-sync on the ODBC data source "Zentar" of the throwaway PostgreSQL cluster, whose
+// server is stopped while a day's punches are being stored and started again after the run;
+// the next run completes the day. The stop point is fixed: a trigger of the test makes the
+// insert of the day's chosen punch wait on an advisory lock the test holds, and the server is
+// stopped once that insert waits, so the punches before it, and no other, are stored.
+#include <memory>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "DMDatabase.h"
+#include "QtPrinters.h"
+#include "RilevatoriDemo.h"
+#include "ServerPostgreSQL.h"
+#include "SupportoE2E.h"
+#include "SupportoSync.h"
+#include "TurnoPostgreSQL.h"
+
+using namespace zentar;
+
+namespace {
+
+// The tests' data source, read before AmbienteDiProva hides every data source from the
+// programs of the other tests.
+const QByteArray kOdbcIni = qgetenv("ODBCINI");
+
+constexpr int kCodice = 3;
+constexpr int kNumeroLinea = 0;
+constexpr int kPorta = 3;
+constexpr int kGiorni = 4;
+constexpr int kGrande = 1;  // the day the server stops in
+constexpr int kTimbratureGrande = 40;
+constexpr int kMemorizzatePrima = 15;  // its punches stored before the stop
+constexpr int kBloccoConsultivo = 74211;
+constexpr auto kLimite = 4min;
+
+std::string racconta(const Esito& esito)
+{
+    return QStringLiteral("exit %1%2\n--- stdout\n%3--- stderr\n%4")
+        .arg(esito.codice)
+        .arg(esito.finito ? QString() : QStringLiteral(" (killed: still running at the time limit)"))
+        .arg(esito.uscita, esito.errori)
+        .toStdString();
+}
+
+QStringList righe(const QString& testo) { return testo.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+// The log lines of a download about the terminal's days, with their indented detail lines.
+QStringList registro(const Esito& esito)
+{
+    return righe(esito.errori).filter(QRegularExpression(QStringLiteral("^(terminal |  )")));
+}
+
+QString memorizzato(const GiornoDiProva& giorno)
+{
+    return QStringLiteral("terminal %1 %2: stored %3 punches").arg(kCodice).arg(giorno.testo()).arg(giorno.timbrature.size());
+}
+
+QString nonImportato(const GiornoDiProva& giorno, const char* passo)
+{
+    return QStringLiteral("terminal %1 %2: not imported: %3 failed").arg(kCodice).arg(giorno.testo(), QLatin1String(passo));
+}
+
+// Four days; the second holds kTimbratureGrande punches, each of its own badge and time.
+std::vector<GiornoDiProva> giorniSulTerminale()
+{
+    std::vector<GiornoDiProva> giorni = GiorniDiProva(kCodice, kNumeroLinea, kGiorni);
+    std::vector<TimbraturaDiProva>& grande = giorni[kGrande].timbrature;
+    grande.clear();
+    for (int j = 0; j < kTimbratureGrande; ++j)
+        grande.push_back({.ora = QTime(7, 0, 0).addSecs(j * 67),
+                          .verso = j % 2,
+                          .badge = QString::number(40000000 + j).rightJustified(8, '0')});
+    return giorni;
+}
+
+// A connection of the test to the data source, beside the program's.
+class ConnessioneDiProva {
+public:
+    ConnessioneDiProva()
+    {
+        db_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), kNome);
+        db_.setDatabaseName(QStringLiteral("Zentar"));
+        EXPECT_TRUE(db_.open()) << db_.lastError().text().toStdString();
+    }
+    ~ConnessioneDiProva()
+    {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(kNome);
+    }
+    ConnessioneDiProva(const ConnessioneDiProva&) = delete;
+    ConnessioneDiProva& operator=(const ConnessioneDiProva&) = delete;
+
+    bool esegui(const QString& statement)
+    {
+        QSqlQuery query(db_);
+        const bool fatto = query.exec(statement);
+        EXPECT_TRUE(fatto) << statement.toStdString() << ": " << query.lastError().text().toStdString();
+        return fatto;
+    }
+    // The first column of the first row, -1 when the statement fails.
+    int numero(const QString& statement)
+    {
+        QSqlQuery query(db_);
+        return query.exec(statement) && query.next() ? query.value(0).toInt() : -1;
+    }
+
+private:
+    static constexpr const char* kNome = "zentar-test-controllo";
+    QSqlDatabase db_;
+};
+
+}  // namespace
+
+class SyncSuPostgreSQLFermato : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (kOdbcIni.isEmpty())
+            GTEST_SKIP() << "ODBCINI not set: no PostgreSQL data source \"Zentar\" to test on";
+        if (!server_.Definito())
+            GTEST_SKIP() << "ZENTAR_PG_TMP names no cluster of scripts/pg-cluster to stop and start";
+        AmbienteDiProva();
+        qputenv("ODBCINI", kOdbcIni);
+        qunsetenv("ODBCSYSINI");
+        turno_.Prendi();
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(radice_.isValid() && porte_.isValid() && terminale_.isValid());
+        const QDir r(radice_.path());
+        ASSERT_TRUE(r.mkpath("bin/Timbrature"));
+        ASSERT_TRUE(QFile::link(ZENTAR_LIB_DIR, r.filePath("lib")));
+        ASSERT_TRUE(QFile::copy(ZENTAR_SYNC, programma()));
+        qputenv("COM_PORT_DIR", porte_.path().toLocal8Bit());
+        ASSERT_TRUE(ScriviGiorni(terminale_.path(), giorni));
+        linea_ = std::make_unique<ProgrammaAvviato>(
+            KAVEX_SIM, QStringList{"rs232", "--dir", porte_.path(), "--port", QString::number(kPorta), "--files",
+                                   terminale_.path()});
+        ASSERT_EQ(linea_->primaRiga(), QStringLiteral("ready ") + QDir(porte_.path()).filePath("COM3"))
+            << linea_->errori().toStdString();
+        registra();
+    }
+    // The server runs again before the turn passes to another test.
+    void TearDown() override
+    {
+        EXPECT_TRUE(server_.Avvia());
+        linea_.reset();
+        qunsetenv("COM_PORT_DIR");
+    }
+
+    QString programma() const { return radice_.filePath("bin/zentar-sync"); }
+    Esito scarica() const { return Esegui(programma(), {"download", QString::number(kCodice)}, radice_.path(), kLimite); }
+
+    void registra()
+    {
+        const StatoTerminale stato(radice_.filePath("bin"));
+        QString errore;
+        const auto db = ApriDatabase(stato, &errore);
+        ASSERT_NE(db, nullptr) << errore.toStdString();
+        ASSERT_EQ(db->dbZentar().driverName(), "QODBC");
+        const RilevatoreDemo modem = RilevatoriDemo({.portaScatola = 1, .portaModem = 2})[1];
+        const RilevatoreDemo diretto = Variante(modem, kCodice, QStringLiteral("Reparto (linea)"),
+                                                {{"Modem", false}, {"Portacom", kPorta}, {"Telefono", QString()}});
+        for (const RegistrazioneDemo& esito : RegistraRilevatori(*db, {diretto}))
+            ASSERT_TRUE(esito.registrato);
+    }
+
+    // The punches stored for a day, "badge direction hh.mm.ss" in ID order, read by Zentar's
+    // data module; and whether every day's latest `file` row holds its text.
+    struct Letto {
+        std::vector<QStringList> timbrature;
+        std::vector<bool> testoUguale;
+    };
+    Letto leggi()
+    {
+        const StatoTerminale stato(radice_.filePath("bin"));
+        QString errore;
+        const auto db = ApriDatabase(stato, &errore);
+        EXPECT_NE(db, nullptr) << errore.toStdString();
+        Letto letto;
+        for (const GiornoDiProva& giorno : giorni) {
+            QStringList salvate;
+            for (const RigaTimbratura& r : db ? db->TimbratureDelGiorno(kCodice, giorno.testo()) : std::vector<RigaTimbratura>{})
+                salvate << QStringLiteral("%1 %2 %3").arg(r.Badge).arg(r.Verso).arg(r.Ora);
+            letto.timbrature.push_back(salvate);
+            letto.testoUguale.push_back(db && db->TestoUltimoFile(kCodice, giorno.nome()) ==
+                                                  QString::fromLatin1(giorno.contenuto()));
+        }
+        return letto;
+    }
+
+    std::unique_ptr<ProgrammaAvviato> avviaScarico() const
+    {
+        return std::make_unique<ProgrammaAvviato>(programma(), QStringList{"download", QString::number(kCodice)},
+                                                  radice_.path());
+    }
+
+    const std::vector<GiornoDiProva> giorni = giorniSulTerminale();
+    TurnoPostgreSQL turno_;    // let go after the server runs again
+    ServerPostgreSQL server_;  // runs again when it goes
+
+private:
+    QTemporaryDir radice_;
+    QTemporaryDir porte_;
+    QTemporaryDir terminale_;
+    std::unique_ptr<ProgrammaAvviato> linea_;
+};
+
+TEST_F(SyncSuPostgreSQLFermato, TheServerStoppedInADayLeavesItsFirstPunchesAndTheNextRunCompletesIt)
+{
+    {
+        ConnessioneDiProva controllo;
+        ASSERT_TRUE(controllo.esegui(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(kBloccoConsultivo)));
+        ASSERT_TRUE(controllo.esegui(QStringLiteral(R"(
+            CREATE OR REPLACE FUNCTION zentar_prova_attesa() RETURNS trigger LANGUAGE plpgsql AS $$
+            BEGIN
+                IF NEW."Terminale" = %1 AND NEW."Data" = '%2'
+                   AND (SELECT count(*) FROM timbrature WHERE "Terminale" = %1 AND "Data" = '%2') = %3 THEN
+                    PERFORM pg_advisory_lock(%4);
+                END IF;
+                RETURN NEW;
+            END $$)")
+                                             .arg(kCodice)
+                                             .arg(giorni[kGrande].testo())
+                                             .arg(kMemorizzatePrima + 1)
+                                             .arg(kBloccoConsultivo)));
+        ASSERT_TRUE(controllo.esegui(QStringLiteral(
+            "CREATE TRIGGER zentar_prova_attesa AFTER INSERT ON timbrature FOR EACH ROW EXECUTE FUNCTION zentar_prova_attesa()")));
+
+        const std::unique_ptr<ProgrammaAvviato> run = avviaScarico();
+        const bool inAttesa = AttendiFinche(
+            [&] {
+                return controllo.numero(QStringLiteral("SELECT count(*) FROM pg_stat_activity"
+                                                       " WHERE wait_event_type = 'Lock' AND wait_event = 'advisory'")) == 1 ||
+                       !run->inEsecuzione();
+            },
+            kLimite);
+        ASSERT_TRUE(inAttesa && run->inEsecuzione()) << "the run did not reach the chosen punch:\n" << run->errori().toStdString();
+        ASSERT_TRUE(server_.Ferma());
+        const Esito guasto = run->attendiFine(kLimite);
+        EXPECT_EQ(guasto.codice, 1) << racconta(guasto);
+        const QStringList log = registro(guasto);
+        ASSERT_EQ(log.size(), 7) << racconta(guasto);
+        EXPECT_EQ(log[0], memorizzato(giorni[0]));
+        EXPECT_EQ(log[1], nonImportato(giorni[kGrande], "SalvaTimbrature"));
+        EXPECT_TRUE(log[2].startsWith("  SalvaTimbrature: ") && log[2].size() > 20) << log[2].toStdString();
+        // The server is still down: the days after it are refused at once, and the terminal is
+        // left and the run ends as after any failed day.
+        for (int i = 2; i < kGiorni; ++i) {
+            EXPECT_EQ(log[2 * i - 1], nonImportato(giorni[i], "SalvaFile"));
+            EXPECT_TRUE(log[2 * i].startsWith("  SalvaFile: ")) << log[2 * i].toStdString();
+        }
+        const QStringList uscita = righe(guasto.uscita);
+        EXPECT_EQ(uscita.isEmpty() ? QString() : uscita.back(),
+                  "zentar-sync: 1 terminals, 1 days stored, 3 days not imported, 0 terminals not reached");
+    }
+    ASSERT_TRUE(server_.Avvia());
+    {
+        ConnessioneDiProva controllo;
+        ASSERT_TRUE(controllo.esegui("DROP TRIGGER zentar_prova_attesa ON timbrature"));
+    }
+    const Letto dopoGuasto = leggi();
+    EXPECT_EQ(dopoGuasto.timbrature[0], giorni[0].attese());
+    EXPECT_EQ(dopoGuasto.timbrature[kGrande], giorni[kGrande].attese().mid(0, kMemorizzatePrima));
+    EXPECT_EQ(dopoGuasto.testoUguale, std::vector<bool>({true, true, false, false}));
+
+    const Esito ripresa = scarica();
+    EXPECT_EQ(ripresa.codice, 0) << racconta(ripresa);
+    EXPECT_EQ(registro(ripresa), QStringList({memorizzato(giorni[kGrande]), memorizzato(giorni[2]), memorizzato(giorni[3])}))
+        << racconta(ripresa);
+    const Letto completo = leggi();
+    for (int i = 0; i < kGiorni; ++i) {
+        SCOPED_TRACE(giorni[i].testo().toStdString());
+        EXPECT_EQ(completo.timbrature[i], giorni[i].attese());
+        EXPECT_TRUE(completo.testoUguale[i]);
+    }
+}
