@@ -1,9 +1,10 @@
 // The network box's datagrams on arbitrary input: the parsing of every datagram received, and
 // the receive rules of mode 6 behind the exports that use them (SetIPAddress's status exchange,
 // SendCommand, PostCommand, GetMsgEx, GetResponse, LbxCommand, LbxReset), plain or enciphered.
-// A parsed datagram keeps its header and, when plain, its text up to the first zero; a reply or
-// box answer handed to the caller fits its buffer and is text a datagram carried; everything
-// the library sends goes to the box's port as a whole datagram, acknowledgements included.
+// A parsed datagram keeps its header and, when plain, its text up to the first zero; a reply
+// fits its buffer and is the text of a terminal datagram for the selected terminal; a box
+// answer is text a box datagram carried; everything the library sends goes to the box's port
+// as a whole datagram, acknowledgements included.
 //
 // Input: a control byte (bit 0: CryptMessages; bit 1: CryptLbxCmds), the terminal selected
 // after the box, the number of operations (1-8) and a byte for each, then the datagrams, each a
@@ -104,22 +105,47 @@ Arrivals readArrivals(fuzz::InputReader& input)
     return arrivals;
 }
 
-bool fromOneOf(const std::vector<std::string>& texts, const std::string& text)
+std::string asCText(const std::string& text) { return text.substr(0, text.find('\0')); }
+
+// A reply is a terminal datagram's text: behind a multi-drop box after its first byte, which
+// names the selected terminal; behind a box of one terminal without its last character, the
+// terminal's CR. As a C text, up to a zero a deciphered text may hold.
+bool isReplyOf(const std::string& datagramText, const std::string& reply)
 {
-    for (const std::string& candidate : texts) {
-        if (candidate.find(text) != std::string::npos)
-            return true;
+    const kavex::LibraryState& s = kavex::state();
+    if (s.transport->networkBox()->boxSerialMode() == kavex::NetworkBoxTransport::kMultiDrop) {
+        return !datagramText.empty() && static_cast<uint8_t>(datagramText[0]) == s.selectedTerminal &&
+               reply == asCText(datagramText.substr(1));
     }
-    return false;
+    return reply == asCText(datagramText.substr(0, datagramText.empty() ? 0 : datagramText.size() - 1));
 }
 
-// A text handed back in a buffer of exactly `capacity` bytes: zero-ended within it, and carried
-// by one of the datagrams.
-void checkDelivered(const char* buffer, size_t capacity, const std::vector<std::string>& texts)
+// A text handed back in a buffer of exactly `capacity` bytes: zero-ended within it.
+std::string deliveredText(const char* buffer, size_t capacity)
 {
     const size_t length = strnlen(buffer, capacity);
     check(length < capacity);
-    check(fromOneOf(texts, std::string(buffer, length)));
+    return std::string(buffer, length);
+}
+
+void checkReply(const char* reply, const Arrivals& arrivals)
+{
+    const std::string text = deliveredText(reply, KAVEX_REPLY_SIZE);
+    bool found = false;
+    for (const std::string& candidate : arrivals.terminalTexts)
+        found = found || isReplyOf(candidate, text);
+    check(found);
+}
+
+// A box answer is a box datagram's text, or part of it (the status loses its last character, and
+// the answer is cut to its buffer).
+void checkBoxAnswer(const char* answer, const Arrivals& arrivals)
+{
+    const std::string text = deliveredText(answer, KAVEX_LBX_ANSWER_SIZE);
+    bool found = false;
+    for (const std::string& candidate : arrivals.boxTexts)
+        found = found || candidate.find(text) != std::string::npos;
+    check(found);
 }
 
 void checkSent()
@@ -167,24 +193,24 @@ void runOperation(uint8_t operation, const Arrivals& arrivals)
     switch (operation % 6) {
         case 0:
             if (SendCommand("RING", reply.get()) == 0)
-                checkDelivered(reply.get(), KAVEX_REPLY_SIZE, arrivals.terminalTexts);
+                checkReply(reply.get(), arrivals);
             break;
         case 1:
             checkResult(PostCommand("RING"));
             break;
         case 2:
             if (GetMsgEx(reply.get()) == 0)
-                checkDelivered(reply.get(), KAVEX_REPLY_SIZE, arrivals.terminalTexts);
+                checkReply(reply.get(), arrivals);
             break;
         case 3:
             if (GetResponse(reply.get()) == 0)
-                checkDelivered(reply.get(), KAVEX_REPLY_SIZE, arrivals.terminalTexts);
+                checkReply(reply.get(), arrivals);
             break;
         case 4: {
             const int32_t result = LbxCommand(kBoxCommands[(operation / 6) % 6], answer.get());
             checkResult(result);
             if (result == 0)
-                checkDelivered(answer.get(), KAVEX_LBX_ANSWER_SIZE, arrivals.boxTexts);
+                checkBoxAnswer(answer.get(), arrivals);
             break;
         }
         case 5:
