@@ -29,6 +29,20 @@ bool faultDue(int& countdown) {
     return false;
 }
 
+// Opens `path` without waiting: a named pipe or a device whose other end nobody holds fails
+// (or opens) at once instead of holding the caller forever. The reads and writes that follow
+// wait as usual.
+int openWithoutWaiting(const std::string& path, int flags, mode_t mode = 0) {
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK, mode);
+    if (fd < 0) return fd;
+    const int status = fcntl(fd, F_GETFL);
+    if (status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // Takes the file for this library alone; the descriptor is closed when it is in use elsewhere.
 int exclusive(int fd) {
     if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -48,14 +62,14 @@ LocalFile::LocalFile(int fd, std::string path, int64_t size)
 LocalFile::~LocalFile() { close(); }
 
 std::unique_ptr<LocalFile> LocalFile::create(const std::string& path) {
-    const int fd =
-        exclusive(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644));
+    const int fd = exclusive(
+        openWithoutWaiting(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644));
     if (fd < 0) return nullptr;
     return std::unique_ptr<LocalFile>(new LocalFile(fd, path, 0));
 }
 
 std::unique_ptr<LocalFile> LocalFile::openForReading(const std::string& path) {
-    const int fd = exclusive(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    const int fd = exclusive(openWithoutWaiting(path, O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (fd < 0) return nullptr;
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -4,18 +4,25 @@
 // selected, and with a terminal selected, against the simulated devices over pseudo-terminals
 // and the simulated network box on 127.0.0.2: no crash, the result and error code the header
 // gives, nothing written outside an output buffer, and the terminal still answers afterwards.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "abi_exports.h"
@@ -111,10 +118,56 @@ enum class Effect {
     MayOpen,    // a start-up that may succeed: the device is closed again
 };
 
+// A named pipe that nobody opens. A call that waits for its other end is let go after
+// kPatience, by opening both ends, and the wait is noted.
+class UnopenedPipe {
+public:
+    static constexpr auto kPatience = std::chrono::seconds(10);
+
+    explicit UnopenedPipe(std::string path) : path_(std::move(path)) {
+        EXPECT_EQ(mkfifo(path_.c_str(), 0600), 0);
+        watchdog_ = std::thread([this] { letGoAfterPatience(); });
+    }
+
+    ~UnopenedPipe() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        changed_.notify_all();
+        watchdog_.join();
+        for (const int fd : ends_) ::close(fd);
+        ::unlink(path_.c_str());
+    }
+
+    const std::string& path() const { return path_; }
+    bool waitedFor() const { return waited_; }
+
+private:
+    void letGoAfterPatience() {
+        std::unique_lock lock(mutex_);
+        if (changed_.wait_for(lock, kPatience, [this] { return done_; })) return;
+        waited_ = true;
+        ends_.push_back(::open(path_.c_str(), O_RDONLY | O_NONBLOCK));
+        ends_.push_back(::open(path_.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+
+    std::string path_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool done_ = false;
+    std::atomic<bool> waited_{false};
+    std::vector<int> ends_;
+    std::thread watchdog_;
+};
+
 // Output buffers with guards, and a folder for local files, for one call.
 class Probe {
 public:
     explicit Probe(std::string folder) : folder_(std::move(folder)) {}
+
+    const std::string& pipe() { return pipe_.emplace(path("pipe")).path(); }
+    bool waitedOnPipe() const { return pipe_ && pipe_->waitedFor(); }
 
     char* out(size_t size) { return buffers_.emplace_back(size).data(); }
     GuardedBuffer& buffer(size_t i) { return buffers_.at(i); }
@@ -130,6 +183,7 @@ public:
 private:
     std::string folder_;
     std::deque<GuardedBuffer> buffers_;
+    std::optional<UnopenedPipe> pipe_;
 };
 
 struct AbiCase {
@@ -745,6 +799,13 @@ std::vector<AbiCase> fileCases() {
                      terminalChecks(refused(56))});
     cases.push_back({"RecvFile", "path of 64 KiB", [](Probe&) { return RecvFile("CFGS", kLongText.c_str()); },
                      terminalChecks(refused(56))});
+    cases.push_back({"RecvFile", "path of a named pipe nobody reads",
+                     [](Probe& p) {
+                         const int32_t result = RecvFile("CFGS", p.pipe().c_str());
+                         EXPECT_FALSE(p.waitedOnPipe()) << "waited for a reader of the pipe";
+                         return result;
+                     },
+                     terminalChecks(refused(56))});
     cases.push_back({"RecvFile", "path in a folder that does not exist",
                      [](Probe& p) { return RecvFile("CFGS", p.path("missing/cfgs.txt").c_str()); },
                      terminalChecks(refused(56))});
@@ -848,6 +909,20 @@ std::vector<AbiCase> sendingCases() {
     }
     cases.push_back({"SendFile", "a local file that does not exist",
                      [](Probe& p) { return SendFile(p.path("missing.txt").c_str(), "NEWFILE", 0, 0); },
+                     terminalChecks(refused(56))});
+    cases.push_back({"SendFile", "path of a named pipe nobody writes",
+                     [](Probe& p) {
+                         const int32_t result = SendFile(p.pipe().c_str(), "NEWFILE", 0, 0);
+                         EXPECT_FALSE(p.waitedOnPipe()) << "waited for a writer of the pipe";
+                         return result;
+                     },
+                     terminalChecks(refused(56))});
+    cases.push_back({"SendPrg", "path of a named pipe nobody writes",
+                     [](Probe& p) {
+                         const int32_t result = SendPrg(p.pipe().c_str());
+                         EXPECT_FALSE(p.waitedOnPipe()) << "waited for a writer of the pipe";
+                         return result;
+                     },
                      terminalChecks(refused(56))});
     cases.push_back({"SendPrg", "null path", [](Probe&) { return SendPrg(nullptr); }, always(refused(3))});
     cases.push_back({"SendPrg", "empty path: no local file", [](Probe&) { return SendPrg(""); },
