@@ -16,6 +16,25 @@ constexpr uint32_t kAckPauseMs = 4;
 constexpr uint32_t kIdlePauseMs = 1;
 constexpr int kTakeReplyReads = 7;
 constexpr char kCarriageReturn = '\r';
+// How long a reply that overtook another waits for it; datagrams overtaking each other on the
+// way arrive close together.
+constexpr uint32_t kHoldMs = 100;
+// A reply this many numbers ahead of the last one, or fewer, has overtaken the ones between.
+constexpr uint16_t kReorderWindow = 8;
+constexpr uint16_t kUnknownSeq = 0xFFFF;  // LastReplySeq after SetTerminal
+
+// The box numbers its replies 1 to 255 and then 1 again; 0 after 255 is taken as next too.
+bool follows(uint16_t last, uint16_t sequence) {
+    return sequence == static_cast<uint16_t>(last + 1) || (last == 255 && sequence <= 1);
+}
+
+// Whether `sequence` is a few numbers past the one after `last`. Nothing is known after a
+// restart or a new terminal (`last` 0 or unknown): then every reply is taken as it comes.
+bool overtook(uint16_t last, uint16_t sequence) {
+    if (last == 0 || last == kUnknownSeq || follows(last, sequence)) return false;
+    const auto ahead = static_cast<uint16_t>((sequence - last) & 0xFF);
+    return ahead >= 2 && ahead <= kReorderWindow;
+}
 
 bool among(std::initializer_list<uint16_t> types, uint16_t type) {
     return std::find(types.begin(), types.end(), type) != types.end();
@@ -140,8 +159,7 @@ Received NetworkBoxTransport::takeWaiting(std::initializer_list<uint16_t> acknow
     return received;
 }
 
-bool NetworkBoxTransport::acceptReply(const Datagram& datagram, std::string& text) {
-    if (datagram.sequence == lastReplySeq_) return false;
+bool NetworkBoxTransport::replyText(const Datagram& datagram, std::string& text) const {
     if (boxSerialMode_ == kMultiDrop) {
         if (datagram.text.empty() ||
             static_cast<uint8_t>(datagram.text[0]) != state().selectedTerminal) {
@@ -152,8 +170,49 @@ bool NetworkBoxTransport::acceptReply(const Datagram& datagram, std::string& tex
         text = datagram.text;
         if (!text.empty()) text.pop_back();  // the terminal's carriage return
     }
+    return true;
+}
+
+bool NetworkBoxTransport::acceptReply(const Datagram& datagram, std::string& text) {
+    if (datagram.sequence == lastReplySeq_ || !replyText(datagram, text)) return false;
     lastReplySeq_ = datagram.sequence;
     return true;
+}
+
+std::string NetworkBoxTransport::takeHeld() {
+    lastReplySeq_ = held_->sequence;
+    std::string text = std::move(held_->text);
+    held_.reset();
+    return text;
+}
+
+NetworkBoxTransport::Verdict NetworkBoxTransport::orderedReplyRule(const Datagram& datagram,
+                                                                   std::string& text) {
+    if (!isTerminalData(datagram.type)) return replyRule(datagram, text);
+    acknowledge(datagram.sequence);
+    std::string arrived;
+    const bool repeat = datagram.sequence == lastReplySeq_ ||
+                        (held_ && datagram.sequence == held_->sequence);
+    if (repeat || !replyText(datagram, arrived)) return Verdict::Keep;
+    if (!held_) {
+        if (overtook(lastReplySeq_, datagram.sequence)) {
+            held_ = HeldReply{.sequence = datagram.sequence, .text = std::move(arrived)};
+            return Verdict::EndReading;
+        }
+        lastReplySeq_ = datagram.sequence;
+        text = std::move(arrived);
+        return Verdict::Succeed;
+    }
+    // Holding: the older of the two goes first, the other is held.
+    const auto distance = [this](uint16_t sequence) { return (sequence - lastReplySeq_) & 0xFF; };
+    if (follows(lastReplySeq_, datagram.sequence) || distance(datagram.sequence) < distance(held_->sequence)) {
+        lastReplySeq_ = datagram.sequence;
+        text = std::move(arrived);
+        return Verdict::Succeed;
+    }
+    text = takeHeld();
+    held_ = HeldReply{.sequence = datagram.sequence, .text = std::move(arrived)};
+    return Verdict::Succeed;
 }
 
 NetworkBoxTransport::Verdict NetworkBoxTransport::replyRule(const Datagram& datagram,
@@ -214,6 +273,7 @@ std::vector<uint8_t> NetworkBoxTransport::boxCommandDatagram(const std::string& 
 // The datagram exchange of SendCommand: the reply may come back before the acknowledgement.
 SendResult NetworkBoxTransport::send(const std::string& command, char* reply) {
     ++sendSeq_;
+    held_.reset();  // a new command: what the terminal sent before is no reply to it
     if (takeWaiting({kInitPacket, kDataPacket, kCipherDataPacket},
                     {kDataPacket, kCipherDataPacket}) == Received::Failed) {
         return SendResult::Failed;
@@ -244,6 +304,7 @@ SendResult NetworkBoxTransport::send(const std::string& command, char* reply) {
 
 int NetworkBoxTransport::post(const std::string& command) {
     ++sendSeq_;
+    held_.reset();
     return sendWithTries(terminalDatagram(command), [&](const Datagram& d) {
         if (d.type == kAckPacket) return d.sequence == sendSeq_ ? Verdict::Succeed : Verdict::Keep;
         if (d.type == kInitPacket || isTerminalData(d.type)) {
@@ -257,12 +318,26 @@ int NetworkBoxTransport::post(const std::string& command) {
 }
 
 int NetworkBoxTransport::readLine(char* line, uint32_t timeLimitMs) {
+    if (held_ && follows(lastReplySeq_, held_->sequence)) return deliver(takeHeld(), line);
+    const uint32_t startMs = platform::tickCountMs();
     std::string text;
-    const Outcome outcome = readFor(platform::tickCountMs(), timeLimitMs,
-                                    [&](const Datagram& d) { return replyRule(d, text); });
-    if (outcome == Outcome::Succeeded) return deliver(text, line);
-    if (outcome == Outcome::TimedOut) setError(ErrWinSockTimeout);
-    return -1;
+    for (;;) {
+        const uint32_t elapsed = platform::tickCountMs() - startMs;
+        const uint32_t left = elapsed < timeLimitMs ? timeLimitMs - elapsed : 0;
+        const Outcome outcome =
+            readFor(platform::tickCountMs(), held_ ? std::min(left, kHoldMs) : left,
+                    [&](const Datagram& d) { return orderedReplyRule(d, text); });
+        switch (outcome) {
+            case Outcome::Succeeded: return deliver(text, line);
+            case Outcome::Failed: return -1;
+            case Outcome::Ended: break;  // a reply is held: read on for the one it overtook
+            case Outcome::TimedOut:
+                // The reply overtaken never came: the held one is the next there is.
+                if (held_) return deliver(takeHeld(), line);
+                setError(ErrWinSockTimeout);
+                return -1;
+        }
+    }
 }
 
 int NetworkBoxTransport::takeReply(char* reply) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,10 @@ public:
     AdapterTable& adapters() { return adapters_; }
     uint8_t boxSerialMode() const { return boxSerialMode_; }
     // SetTerminal and ChgTerminal: the next reply is new whatever its sequence number.
-    void forgetLastReply() { lastReplySeq_ = kNoReplySeq; }
+    void forgetLastReply() {
+        lastReplySeq_ = kNoReplySeq;
+        held_.reset();
+    }
 
 private:
     static constexpr uint16_t kNoReplySeq = 0xFFFF;
@@ -87,6 +91,13 @@ private:
     bool acceptReply(const Datagram& datagram, std::string& text);
     // The receive rules of a reply wait, for one datagram.
     Verdict replyRule(const Datagram& datagram, std::string& text);
+    // The receive rules of readLine: as replyRule, except that a reply which overtook one still
+    // missing is held (EndReading) until the one it overtook has been delivered.
+    Verdict orderedReplyRule(const Datagram& datagram, std::string& text);
+    // The terminal's text in a data datagram; false for another terminal's reply.
+    bool replyText(const Datagram& datagram, std::string& text) const;
+    // Delivers the held reply: LastReplySeq takes its number.
+    std::string takeHeld();
     // Copies a delivered reply to `line`; error 93 for one longer than a reply line.
     static int deliver(const std::string& text, char* line);
     // Sends `bytes` to the box's address at the destination's port; 0, or -1 with 77 set.
@@ -111,6 +122,14 @@ private:
     uint32_t pendingBoxAddress_ = 0;  // network order
     uint8_t sendSeq_ = 0;
     uint16_t lastReplySeq_ = 0;
+    // Datagrams may arrive out of order, and a record out of its place leaves the count and the
+    // sum of a transfer's end line right: a reply numbered a little ahead of the next one waits
+    // here, for at most a moment, so that the one it overtook goes first.
+    struct HeldReply {
+        uint16_t sequence = 0;
+        std::string text;
+    };
+    std::optional<HeldReply> held_;
 };
 
 }  // namespace kavex

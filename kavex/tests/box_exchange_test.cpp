@@ -101,6 +101,37 @@ TEST_F(BoxExchangeTest, ARepeatedReplyIsAcknowledgedTwiceAndDeliveredOnce) {
     EXPECT_GE(msSince(start), 10u * 8u + 8u) << "4 ms before and after each acknowledgement";
 }
 
+// Datagrams that overtook each other on the way: the replies come out in their numbers' order;
+// one whose predecessor never comes is delivered after a short wait, and so are a number far
+// ahead and the number after the box's 255.
+TEST_F(BoxExchangeTest, RepliesThatOvertookEachOtherAreDeliveredInTheirOrder) {
+    const auto reply5 = [](uint16_t sequence) {
+        return datagram(3, sequence, "\x05R" + std::to_string(sequence));
+    };
+    answerWith([&](const SentDatagram& d) {
+        return std::vector<Bytes>{reply5(101), ack(d.sequence()), reply5(103), reply5(102),
+                                  reply5(106),  reply5(104),      reply5(105), reply5(107)};
+    });
+    ASSERT_EQ(SendCommand("Q", reply), 0) << errorText();
+    EXPECT_STREQ(reply, "R101");
+    for (const char* next : {"R102", "R103", "R104", "R105", "R106", "R107"}) {
+        ASSERT_EQ(GetMsgEx(reply), 0) << errorText();
+        EXPECT_STREQ(reply, next);
+    }
+    EXPECT_EQ(acknowledged(), (Sequences{101, 103, 102, 106, 104, 105, 107}));
+
+    sockets.arrive(reply5(110));  // 108 and 109 never come
+    const uint32_t start = platform::tickCountMs();
+    ASSERT_EQ(GetMsgEx(reply), 0) << errorText();
+    EXPECT_STREQ(reply, "R110");
+    EXPECT_GE(msSince(start), 100u) << "it waited for the ones it overtook";
+    for (const uint16_t sequence : {uint16_t{200}, uint16_t{255}, uint16_t{1}}) {
+        sockets.arrive(reply5(sequence));
+        ASSERT_EQ(GetMsgEx(reply), 0) << errorText();
+        EXPECT_EQ(std::string(reply), "R" + std::to_string(sequence));
+    }
+}
+
 TEST_F(BoxExchangeTest, SelectingTheTerminalAgainAcceptsTheSameSequenceNumber) {
     SetWinSockTimeOut(1);
     const Bytes same = box.replyDatagram(5, "SAME");
