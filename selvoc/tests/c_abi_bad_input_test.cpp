@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <thread>
@@ -48,6 +49,8 @@ std::string lineName(Line line) {
     }
     return "";
 }
+
+void PrintTo(Line line, std::ostream* out) { *out << lineName(line); }
 
 // What a case needs besides its arguments: a text buffer with guards and the simulated stations.
 struct Probe {

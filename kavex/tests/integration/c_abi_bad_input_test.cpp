@@ -20,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <thread>
@@ -90,6 +91,8 @@ struct StateParam {
     Phase phase;
     const Link* link;
 };
+
+void PrintTo(const StateParam& state, std::ostream* out) { *out << state.name; }
 
 std::vector<StateParam> allStates() {
     std::vector<StateParam> states{{"NoDevice", Phase::NoDevice, nullptr}};
