@@ -343,7 +343,9 @@ TEST(DriverExports, EveryExportHasCases) {
         abi_test::declaredExports(SELVOC_HEADER_FILE, "SELVOC_API");
     const std::set<std::string> exported = abi_test::exportedCNames(SELVOC_LIBRARY_FILE);
     std::set<std::string> covered;
-    for (const DriverCase& c : allCases()) covered.insert(c.exportName);
+    const std::vector<DriverCase> cases = allCases();
+    for (const DriverCase& c : cases) covered.insert(c.exportName);
+    RecordProperty("cases", static_cast<int>(cases.size()));
     EXPECT_GE(declared.size(), 12u) << "the header was not read";
     EXPECT_EQ(exported, declared) << "the library and its header disagree";
     EXPECT_EQ(covered, declared) << "an export without bad-input cases, or a case of no export";

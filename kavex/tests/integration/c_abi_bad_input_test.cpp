@@ -1252,7 +1252,9 @@ TEST(LibraryExports, EveryExportHasCases) {
     const std::set<std::string> declared = abi_test::declaredExports(KAVEX_HEADER_FILE, "KAVEX_API");
     const std::set<std::string> exported = abi_test::exportedCNames(KAVEX_LIBRARY_FILE);
     std::set<std::string> covered;
-    for (const AbiCase& c : allCases()) covered.insert(c.exportName);
+    const std::vector<AbiCase> cases = allCases();
+    for (const AbiCase& c : cases) covered.insert(c.exportName);
+    RecordProperty("cases", static_cast<int>(cases.size()));
     EXPECT_GE(declared.size(), 50u) << "the header was not read";
     EXPECT_EQ(exported, declared) << "the library and its header disagree";
     EXPECT_EQ(covered, declared) << "an export without bad-input cases, or a case of no export";
