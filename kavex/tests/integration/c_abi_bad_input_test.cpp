@@ -777,6 +777,16 @@ std::vector<AbiCase> fileCases() {
                      },
                      terminalChecks(gives(0))});
 
+    cases.push_back({"ListFiles", "a whole name: the entry cut to its slot",
+                     [](Probe& p) {
+                         const int32_t result = ListFiles("SMALL   ", p.out(KAVEX_LIST_BUFFER_SIZE));
+                         if (result == 1) {
+                             EXPECT_EQ(p.buffer(0).text().substr(0, 9), "SMALL    ");
+                         }
+                         return result;
+                     },
+                     terminalChecks(gives(1))});
+
     // Null arguments are refused before the device is looked at.
     cases.push_back({"RecvFile", "null name", [](Probe& p) { return RecvFile(nullptr, p.path("x").c_str()); },
                      always(refused(3))});
@@ -919,6 +929,11 @@ std::vector<AbiCase> sendingCases() {
                          EXPECT_FALSE(p.waitedOnPipe()) << "waited for a writer of the pipe";
                          return result;
                      },
+                     terminalChecks(refused(56))});
+    cases.push_back({"SendFile", "local path of 64 KiB",
+                     [](Probe&) { return SendFile(kLongText.c_str(), "NEWFILE", 0, 0); },
+                     terminalChecks(refused(56))});
+    cases.push_back({"SendPrg", "local path of 64 KiB", [](Probe&) { return SendPrg(kLongText.c_str()); },
                      terminalChecks(refused(56))});
     cases.push_back({"SendPrg", "path of a named pipe nobody writes",
                      [](Probe& p) {
