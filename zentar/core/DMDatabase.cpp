@@ -113,6 +113,11 @@ void TDMDatabase::ImpostaRigaCorrente(int riga)
 int TDMDatabase::rigaDelRilevatore(int codice)
 {
     fetchAll(*tblRilevatori_);
+    return rigaLetta(codice);
+}
+
+int TDMDatabase::rigaLetta(int codice) const
+{
     const int column = tblRilevatori_->fieldIndex(kColonnaCodice);
     for (int row = 0; row < tblRilevatori_->rowCount(); ++row) {
         const QVariant value = tblRilevatori_->data(tblRilevatori_->index(row, column));
@@ -135,6 +140,9 @@ QVariant TDMDatabase::CampoCorrente(const QString& colonna) const
 {
     if (rigaCorrente_ < 0)
         return {};
+    if (rilevatoriLetti_)
+        return rigaCorrente_ < static_cast<int>(rilevatoriLetti_->size()) ? (*rilevatoriLetti_)[rigaCorrente_].value(colonna)
+                                                                          : QVariant();
     return tblRilevatori_->data(tblRilevatori_->index(rigaCorrente_, tblRilevatori_->fieldIndex(colonna)));
 }
 
@@ -200,6 +208,10 @@ void TDMDatabase::verificaConnessione()
             return;
         }
     }
+    // The table object reads its rows through the connection: they are kept aside before it
+    // closes, for the current row's fields and RilevatoreLetto until it opens again.
+    if (!rilevatoriLetti_)
+        rilevatoriLetti_ = righeRilevatori();
     // The prepared statements belong to the lost connection.
     qryTakeDati_.clear();
     db.close();
@@ -208,9 +220,18 @@ void TDMDatabase::verificaConnessione()
     fileDaRileggere_ = true;
     timbratureDaRileggere_ = true;
     const QVariant codice = CampoCorrente(kColonnaCodice);
+    rilevatoriLetti_.reset();
     seleziona(*tblRilevatori_);
     ImpostaRigaCorrente(codice.isNull() ? -1 : rigaDelRilevatore(codice.toInt()));
     connessioneDaVerificare_ = false;
+}
+
+std::vector<QSqlRecord> TDMDatabase::righeRilevatori() const
+{
+    std::vector<QSqlRecord> righe;
+    for (int row = 0; row < tblRilevatori_->rowCount(); ++row)
+        righe.push_back(tblRilevatori_->record(row));
+    return righe;
 }
 
 QSqlQuery& TDMDatabase::esegui(const QString& statement, const QVariantList& valori)
@@ -260,11 +281,16 @@ QSqlRecord TDMDatabase::LeggiRilevatore(int codice)
 
 QSqlRecord TDMDatabase::RilevatoreLetto(int codice) const
 {
-    const int column = tblRilevatori_->fieldIndex(kColonnaCodice);
-    for (int row = 0; row < tblRilevatori_->rowCount(); ++row) {
-        const QVariant value = tblRilevatori_->data(tblRilevatori_->index(row, column));
-        if (!value.isNull() && value.toInt() == codice)
-            return tblRilevatori_->record(row);
+    const auto delRilevatore = [codice](const QSqlRecord& r) {
+        const QVariant value = r.value(kColonnaCodice);
+        return !value.isNull() && value.toInt() == codice;
+    };
+    if (rilevatoriLetti_) {
+        const auto trovato = std::find_if(rilevatoriLetti_->begin(), rilevatoriLetti_->end(), delRilevatore);
+        if (trovato != rilevatoriLetti_->end())
+            return *trovato;
+    } else if (const int riga = rigaLetta(codice); riga >= 0) {
+        return tblRilevatori_->record(riga);
     }
     QSqlRecord vuoto = tblRilevatori_->record();
     vuoto.clearValues();

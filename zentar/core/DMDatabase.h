@@ -129,8 +129,12 @@ private:
     QSqlQuery& preparata(const QString& statement);
     [[noreturn]] void rifiutato(const QSqlQuery& query);
     void verificaConnessione();
+    std::vector<QSqlRecord> righeRilevatori() const;
     int leggiMassimo(const QString& statement, const QVariantList& valori, const QString& colonna);
+    // The row of the terminal in tblRilevatori, -1 for none: after fetching every row, or
+    // among the rows already read.
     int rigaDelRilevatore(int codice);
+    int rigaLetta(int codice) const;
 
     const StatoTerminale& stato_;
     bool connessioneAperta_ = false;
@@ -138,6 +142,9 @@ private:
     // connection still answers, and opens it afresh when it does not (a database server stopped
     // and started again), so that one lost connection does not fail every later statement.
     bool connessioneDaVerificare_ = false;
+    // The rows of tblRilevatori as they were when the connection was found lost, until it is
+    // open again.
+    std::optional<std::vector<QSqlRecord>> rilevatoriLetti_;
     // Every statement of the data module, each prepared once on its first use and run again
     // with new values: preparing costs as much as running for the statements of each punch.
     std::map<QString, std::unique_ptr<QSqlQuery>> qryTakeDati_;

@@ -272,8 +272,12 @@ TEST_F(GuastiDatabaseConServerFermato, ADayStoppedByTheServersStopKeepsItsRowsAn
     EXPECT_EQ(guasto.passo, "SalvaTimbrature");
     EXPECT_FALSE(guasto.messaggio.trimmed().isEmpty());
 
-    // While the server is down every statement is refused, with the engine's message.
+    // While the server is down every statement is refused, with the engine's message; the
+    // terminal's row as the register last read it stays at hand, for leaving the terminal.
     EXPECT_THROW(db->ContaFile(), DatabaseError);
+    EXPECT_THROW(db->LeggiRilevatore(kTerminale), DatabaseError);
+    EXPECT_EQ(db->RilevatoreLetto(kTerminale).value("Pos_Cartellino").toString(), "7");
+    EXPECT_TRUE(db->RilevatoreLetto(kTerminale + 1).value("Codice").isNull());
     ASSERT_TRUE(server.Avvia());
 
     // The data module opens its connection afresh: no restart of the program is needed.
