@@ -1,12 +1,14 @@
 // The listing of the terminal's files (ListFiles) on arbitrary replies: the result is a count
-// within the slots, 0 or 1 for a whole name, and the slots filled are each a zero-ended text the
-// terminal sent; the slots past the result are left as they were. A failure names its error.
+// within the slots, 0 or 1 for a whole name, else the count of the end line; the slots filled
+// are each a zero-ended text the terminal sent; the slots past the result are left as they
+// were. A failure names its error.
 //
 // Input: a control byte (bits 0-1: mode 3, 3, 4, 2; bit 2: OvridFlag), the pattern's length
 // (0-8, taken modulo 9) and the pattern, then the terminal's answers to each command, separated
 // by 0xFF: the first answers "@DIR" with the echo, the listing lines and the end line.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -60,8 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     check(kavex::state().lastError == 0);
-    if (pattern.size() == 8 && !kavex::state().ovridFlag)
+    if (pattern.size() == 8 && !kavex::state().ovridFlag) {
         check(result <= 1);
+    } else {
+        // A full listing ends on the end line, left in the reply buffer: its count is the result.
+        const char* endLine = kavex::state().replyBuffer;
+        check(endLine[0] == '\x04' && std::strtoll(endLine + 1, nullptr, 10) == result);
+    }
     checkSlots(result, slots.get(), line.given());
     return 0;
 }
