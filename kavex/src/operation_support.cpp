@@ -7,6 +7,7 @@
 #include "exchange.h"
 #include "library_state.h"
 #include "platform/serial_port.h"
+#include "rs232_transport.h"
 #include "transport.h"
 
 namespace kavex {
@@ -48,7 +49,11 @@ int32_t recordWaitUnits(bool boxWait) {
 
 void discardReceived() {
     if (state().transport == nullptr) return;
-    if (platform::SerialPort* port = state().transport->serialPort()) port->purge(false, true);
+    if (Rs232Transport* line = state().transport->rs232()) {
+        line->purge(false, true);
+    } else if (platform::SerialPort* port = state().transport->serialPort()) {
+        port->purge(false, true);
+    }
 }
 
 void longDrain() {

@@ -110,9 +110,21 @@ std::string Rs232Transport::framed(const std::string& command) const {
     return number + command + '\r';
 }
 
+void Rs232Transport::purge(bool transmit, bool receive) {
+    if (receive && call_ == Call::Up) {
+        std::string waiting;
+        uint8_t bytes[256];
+        for (long count; (count = port_->read(bytes, sizeof bytes)) > 0;) {
+            waiting.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
+        }
+        if (waiting.find(kNoCarrier) != std::string::npos) call_ = Call::Lost;
+    }
+    port_->purge(transmit, receive);
+}
+
 SendResult Rs232Transport::send(const std::string& command, char* reply) {
     port_->clearErrors();
-    port_->purge(true, true);
+    purge(true, true);
     if (!port_->write(framed(command))) {
         setWindowsError(port_->clearErrors());
         return SendResult::Failed;
@@ -213,7 +225,7 @@ int Rs232Transport::takeReply(char* reply) {
 }
 
 int Rs232Transport::close() {
-    port_->purge(true, true);
+    purge(true, true);
     if (state().openMode == ModeLineDriver) {
         port_->write(std::string(">P0\r"));
         platform::sleepMs(200);

@@ -39,6 +39,9 @@ public:
     void callConnected() { call_ = Call::Up; }
     void talkingToModem() { call_ = Call::None; }
     bool carrierLost() const { return call_ == Call::Lost; }
+    // Empties the port's queues; on a call, a NO CARRIER among the bytes thrown away still ends
+    // the call.
+    void purge(bool transmit, bool receive);
 
 private:
     // The command as it goes on the line: with the three-digit number through a line driver.
