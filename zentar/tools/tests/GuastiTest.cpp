@@ -129,8 +129,11 @@ std::map<QString, Resoconto> esitiDelRegistro(const Esito& esito, int codice)
         QStringLiteral("^terminal %1 (\\d\\d/\\d\\d/\\d{4}): (stored \\d+ punches|not imported: \\w+ failed)$").arg(codice));
     for (const QString& linea : esito.errori.split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch m = riga.match(linea);
-        if (m.hasMatch())
-            esiti[m.captured(1)] = m.captured(2).startsWith(QLatin1String("stored")) ? Resoconto::Memorizzato : Resoconto::NonImportato;
+        if (!m.hasMatch())
+            continue;
+        const Resoconto resoconto =
+            m.captured(2).startsWith(QLatin1String("stored")) ? Resoconto::Memorizzato : Resoconto::NonImportato;
+        EXPECT_TRUE(esiti.emplace(m.captured(1), resoconto).second) << "a day reported twice: " << linea.toStdString();
     }
     return esiti;
 }
