@@ -38,7 +38,6 @@ public:
     // would take the echoes for empty records up to its record limit.
     void callConnected() { call_ = Call::Up; }
     void talkingToModem() { call_ = Call::None; }
-    bool carrierLost() const { return call_ == Call::Lost; }
     // Empties the port's queues; on a call, a NO CARRIER among the bytes thrown away still ends
     // the call.
     void purge(bool transmit, bool receive);
