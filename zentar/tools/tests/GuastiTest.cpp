@@ -17,6 +17,7 @@
 
 #include "DMDatabase.h"
 #include "IndirizzoLocale.h"
+#include "InstallazioneSync.h"
 #include "QtPrinters.h"
 #include "RilevatoriDemo.h"
 #include "SupportoE2E.h"
@@ -106,21 +107,6 @@ public:
 };
 const auto* const kStampa = ::testing::AddGlobalTestEnvironment(new StampaTotali);
 
-std::string racconta(const Esito& esito)
-{
-    return QStringLiteral("exit %1%2\n--- stdout\n%3--- stderr\n%4")
-        .arg(esito.codice)
-        .arg(esito.finito ? QString() : QStringLiteral(" (killed: still running at the time limit)"))
-        .arg(esito.uscita, esito.errori)
-        .toStdString();
-}
-
-QByteArray contenuto(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // What a run's log says of a day: stored, not imported, or nothing.
 enum class Resoconto { Memorizzato, NonImportato };
 
@@ -142,25 +128,15 @@ std::map<QString, Resoconto> esitiDelRegistro(const Esito& esito, int codice)
 
 }  // namespace
 
-class GuastiDaCapoAFondo : public ::testing::TestWithParam<Caso> {
+class GuastiDaCapoAFondo : public ::testing::TestWithParam<Caso>, protected InstallazioneSync {
 protected:
     void SetUp() override
     {
         AmbienteDiProva();
         if (GetParam().via == Via::Scatola && !IndirizzoDelSistema().startsWith(QLatin1String("127.")))
             GTEST_SKIP() << "this computer's name does not resolve to a loopback address";
-        ASSERT_TRUE(radice_.isValid() && porte_.isValid());
-        const QDir r(radice_.path());
-        ASSERT_TRUE(r.mkpath("bin/Timbrature"));
-        ASSERT_TRUE(QFile::link(ZENTAR_LIB_DIR, r.filePath("lib")));
-        ASSERT_TRUE(QFile::copy(ZENTAR_SYNC, programma()));
-        qputenv("COM_PORT_DIR", porte_.path().toLocal8Bit());
+        ASSERT_TRUE(Prepara());
     }
-    void TearDown() override { qunsetenv("COM_PORT_DIR"); }
-
-    QString programma() const { return radice_.filePath("bin/zentar-sync"); }
-    QString database() const { return radice_.filePath("bin/Zentar.db"); }
-    QString cartellaPRE() const { return radice_.filePath(QStringLiteral("bin/Timbrature/%1").arg(kCodice)); }
 
     int numero() const
     {
@@ -176,21 +152,21 @@ protected:
     // Starts the device holding the days, with `guasti`; false when it did not come up.
     bool avvia(const std::vector<GiornoDiProva>& giorni, const QStringList& guasti)
     {
-        const QString file = radice_.filePath(QStringLiteral("terminale-%1").arg(++avviati_));
+        const QString file = percorso(QStringLiteral("terminale-%1").arg(++avviati_));
         if (!ScriviGiorni(file, giorni))
             return false;
         QStringList argomenti;
         switch (GetParam().via) {
         case Via::Bus:
-            argomenti = {"bus", "--dir", porte_.path(), "--port", QString::number(kPorta), "--sim-terminals",
+            argomenti = {"bus", "--dir", porte(), "--port", QString::number(kPorta), "--sim-terminals",
                          QString::number(kNumeroSulBus), "--radio"};
             break;
         case Via::Scatola:
             // Started again on the port it had, where the registered row looks for it.
             argomenti = {"box", "--address", kIndirizzoScatolaDemo, "--port", QString::number(portaScatola_)};
             break;
-        case Via::Modem: argomenti = {"rs232", "--dir", porte_.path(), "--port", QString::number(kPorta), "--modem"}; break;
-        case Via::Linea: argomenti = {"rs232", "--dir", porte_.path(), "--port", QString::number(kPorta)}; break;
+        case Via::Modem: argomenti = {"rs232", "--dir", porte(), "--port", QString::number(kPorta), "--modem"}; break;
+        case Via::Linea: argomenti = {"rs232", "--dir", porte(), "--port", QString::number(kPorta)}; break;
         }
         dispositivo_ = std::make_unique<ProgrammaAvviato>(KAVEX_SIM, argomenti + guasti + QStringList{"--files", file});
         pronta_ = dispositivo_->primaRiga();
@@ -236,7 +212,7 @@ protected:
             rilevatore = Variante(base, kCodice, "Reparto (linea)", {{"Modem", false}, {"Telefono", QString()}});
             break;
         }
-        const StatoTerminale stato(radice_.filePath("bin"));
+        const StatoTerminale stato(cartellaProgramma());
         QString errore;
         const auto db = ApriDatabase(stato, &errore);
         if (!db) {
@@ -246,32 +222,32 @@ protected:
         return RegistraRilevatori(*db, {rilevatore}).front().registrato;
     }
 
-    Esito scarica() const { return Esegui(programma(), {"download", QString::number(kCodice)}, radice_.path(), kLimiteSync); }
+    Esito scarica() const { return sync({"download", QString::number(kCodice)}, kLimiteSync); }
 
     // The invariant after a run; the punches it compared. `primo`: nothing was stored before,
     // so a day not imported has nothing at all stored.
     int controlla(const Esito& esito, const std::vector<GiornoDiProva>& giorni, bool primo)
     {
         int controllate = 0;
-        EXPECT_TRUE(esito.finito) << racconta(esito);
-        EXPECT_EQ(esito.stato, QProcess::NormalExit) << racconta(esito);
+        EXPECT_TRUE(esito.finito) << Racconta(esito);
+        EXPECT_EQ(esito.stato, QProcess::NormalExit) << Racconta(esito);
         const std::map<QString, Resoconto> esiti = esitiDelRegistro(esito, kCodice);
         const bool raggiunto = !esito.errori.contains(QStringLiteral("terminal %1: not reached").arg(kCodice));
         const bool tuttiMemorizzati =
             std::all_of(esiti.begin(), esiti.end(), [](const auto& e) { return e.second == Resoconto::Memorizzato; });
-        EXPECT_EQ(esito.codice, !raggiunto ? 2 : tuttiMemorizzati ? 0 : 1) << racconta(esito);
+        EXPECT_EQ(esito.codice, !raggiunto ? 2 : tuttiMemorizzati ? 0 : 1) << Racconta(esito);
 
         const std::vector<RigaFile> file = FileSalvati(database(), kCodice);
         QStringList memorizzati;
         for (const GiornoDiProva& giorno : giorni) {
             SCOPED_TRACE(giorno.testo().toStdString());
             const auto riportato = esiti.find(giorno.testo());
-            const QString locale = QDir(cartellaPRE()).filePath(giorno.nome());
+            const QString locale = QDir(cartellaPRE(kCodice)).filePath(giorno.nome());
             const auto ultimo = std::find_if(file.rbegin(), file.rend(), [&](const RigaFile& r) { return r.NomeFile == giorno.nome(); });
             const QStringList salvate = TimbratureSalvate(database(), kCodice, giorno.testo());
             if (riportato != esiti.end() && riportato->second == Resoconto::Memorizzato) {
                 memorizzati << giorno.nome();
-                EXPECT_EQ(contenuto(locale), giorno.contenuto());
+                EXPECT_EQ(ContenutoDelFile(locale), giorno.contenuto());
                 EXPECT_EQ(salvate, giorno.attese());
                 controllate += static_cast<int>(giorno.attese().size());
                 EXPECT_NE(ultimo, file.rend()) << "no row in file";
@@ -282,16 +258,16 @@ protected:
             }
             if (primo) {
                 // Not imported, or never asked for: nothing of the day anywhere.
-                EXPECT_TRUE(riportato != esiti.end() || !raggiunto) << "a day neither stored nor reported\n" << racconta(esito);
+                EXPECT_TRUE(riportato != esiti.end() || !raggiunto) << "a day neither stored nor reported\n" << Racconta(esito);
                 EXPECT_FALSE(QFileInfo::exists(locale)) << "a local file of a day not imported";
                 EXPECT_EQ(salvate, QStringList());
                 EXPECT_EQ(ultimo, file.rend());
             } else if (QFileInfo::exists(locale)) {
-                EXPECT_EQ(contenuto(locale), giorno.contenuto()) << "a partial local file";
+                EXPECT_EQ(ContenutoDelFile(locale), giorno.contenuto()) << "a partial local file";
             }
         }
         if (primo) {
-            QStringList presenti = QDir(cartellaPRE()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+            QStringList presenti = QDir(cartellaPRE(kCodice)).entryList(QDir::Files | QDir::Hidden | QDir::System);
             presenti.sort();
             memorizzati.sort();
             EXPECT_EQ(presenti, memorizzati) << "files in the destination folder of days not stored";
@@ -301,8 +277,6 @@ protected:
     }
 
 private:
-    QTemporaryDir radice_;
-    QTemporaryDir porte_;
     int avviati_ = 0;
     QString pronta_;
     int portaScatola_ = 0;  // 0: any free port, the first time
@@ -318,7 +292,7 @@ TEST_P(GuastiDaCapoAFondo, EveryDayIsStoredWholeOrReportedAndTheNextRunCompletes
     ASSERT_TRUE(registra());
     const Esito conGuasti = scarica();
     const int guasti = ferma();
-    EXPECT_GT(guasti, 0) << "the device injected none of its faults\n" << racconta(conGuasti);
+    EXPECT_GT(guasti, 0) << "the device injected none of its faults\n" << Racconta(conGuasti);
     int controllate = 0;
     {
         SCOPED_TRACE("the run with faults");
@@ -330,13 +304,13 @@ TEST_P(GuastiDaCapoAFondo, EveryDayIsStoredWholeOrReportedAndTheNextRunCompletes
     EXPECT_EQ(ferma(), 0);
     {
         SCOPED_TRACE("the run without faults");
-        EXPECT_EQ(senza.codice, 0) << racconta(senza);
+        EXPECT_EQ(senza.codice, 0) << Racconta(senza);
         controlla(senza, giorni, false);
         // Every day, whichever run stored it.
         const std::vector<RigaFile> file = FileSalvati(database(), kCodice);
         for (const GiornoDiProva& giorno : giorni) {
             SCOPED_TRACE(giorno.testo().toStdString());
-            EXPECT_EQ(contenuto(QDir(cartellaPRE()).filePath(giorno.nome())), giorno.contenuto());
+            EXPECT_EQ(ContenutoDelFile(QDir(cartellaPRE(kCodice)).filePath(giorno.nome())), giorno.contenuto());
             EXPECT_EQ(TimbratureSalvate(database(), kCodice, giorno.testo()), giorno.attese());
             controllate += static_cast<int>(giorno.attese().size());
             const auto ultimo = std::find_if(file.rbegin(), file.rend(), [&](const RigaFile& r) { return r.NomeFile == giorno.nome(); });

@@ -53,6 +53,23 @@ void AmbienteDiProva()
     (void)fatto;
 }
 
+std::string Racconta(const Esito& esito)
+{
+    return QStringLiteral("exit %1%2\n--- stdout\n%3--- stderr\n%4")
+        .arg(esito.codice)
+        .arg(esito.finito ? QString() : QStringLiteral(" (killed: still running at the time limit)"))
+        .arg(esito.uscita, esito.errori)
+        .toStdString();
+}
+
+QStringList Righe(const QString& testo) { return testo.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+QByteArray ContenutoDelFile(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 Esito Esegui(const QString& programma, const QStringList& argomenti, const QString& cartella,
              std::chrono::milliseconds limite)
 {

@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
+#include <QByteArray>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QString>
@@ -29,6 +31,16 @@ struct Esito {
     QString uscita;  // standard output
     QString errori;  // standard error
 };
+
+// The exit code, whether the program was killed, and its standard output and error: what a
+// failure message shows of a run.
+std::string Racconta(const Esito& esito);
+
+// The lines of a program's output, empty ones left out.
+QStringList Righe(const QString& testo);
+
+// The whole file, empty when it cannot be read.
+QByteArray ContenutoDelFile(const QString& file);
 
 // Runs `programma` to its end in `cartella` (the current folder when empty).
 Esito Esegui(const QString& programma, const QStringList& argomenti, const QString& cartella = {},

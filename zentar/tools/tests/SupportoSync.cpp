@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -172,4 +173,25 @@ zentar::RilevatoreDemo Variante(const zentar::RilevatoreDemo& base, int codice, 
             copia.colonne.emplace_back(colonna, valore);
     }
     return copia;
+}
+
+QString RiepilogoDi(const Esito& esito)
+{
+    const QStringList uscita = Righe(esito.uscita);
+    return uscita.isEmpty() ? QString() : uscita.back();
+}
+
+QStringList RegistroConDettagli(const Esito& esito)
+{
+    return Righe(esito.errori).filter(QRegularExpression(QStringLiteral("^(terminal |  )")));
+}
+
+QString RigaMemorizzato(int codice, const GiornoDiProva& giorno)
+{
+    return QStringLiteral("terminal %1 %2: stored %3 punches").arg(codice).arg(giorno.testo()).arg(giorno.timbrature.size());
+}
+
+QString RigaNonImportato(int codice, const GiornoDiProva& giorno, const char* passo)
+{
+    return QStringLiteral("terminal %1 %2: not imported: %3 failed").arg(codice).arg(giorno.testo(), QLatin1String(passo));
 }

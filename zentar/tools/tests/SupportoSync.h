@@ -16,6 +16,7 @@
 
 #include "DMDatabase.h"
 #include "RilevatoriDemo.h"
+#include "SupportoE2E.h"
 
 struct TimbraturaDiProva {
     QTime ora;
@@ -64,3 +65,13 @@ QStringList Doppioni(const QString& database);
 // `cambi` set; every other column stays.
 zentar::RilevatoreDemo Variante(const zentar::RilevatoreDemo& base, int codice, const QString& descrizione,
                                 std::initializer_list<std::pair<QString, QVariant>> cambi = {});
+
+// zentar-sync's summary of a run: the last line of its standard output, empty when none.
+QString RiepilogoDi(const Esito& esito);
+
+// The log lines of a download about the terminals' days, with their indented detail lines.
+QStringList RegistroConDettagli(const Esito& esito);
+
+// The log line of a day stored, and of a day not imported because the step `passo` failed.
+QString RigaMemorizzato(int codice, const GiornoDiProva& giorno);
+QString RigaNonImportato(int codice, const GiornoDiProva& giorno, const char* passo);

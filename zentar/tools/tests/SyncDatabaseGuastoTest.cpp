@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
+#include "InstallazioneSync.h"
 #include "QtPrinters.h"
 #include "RilevatoriDemo.h"
 #include "SupportoE2E.h"
@@ -31,34 +32,6 @@ constexpr int kGrande = 1;  // the day stored half-way: not the latest one
 constexpr int kTimbratureGrande = 40;
 constexpr int kRimaste = 15;  // of its punches, those the earlier run stored
 constexpr auto kLimite = 4min;
-
-std::string racconta(const Esito& esito)
-{
-    return QStringLiteral("exit %1%2\n--- stdout\n%3--- stderr\n%4")
-        .arg(esito.codice)
-        .arg(esito.finito ? QString() : QStringLiteral(" (killed: still running at the time limit)"))
-        .arg(esito.uscita, esito.errori)
-        .toStdString();
-}
-
-QStringList righe(const QString& testo) { return testo.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-
-// The log lines of a download about the terminal's days, with their indented detail lines.
-QStringList registro(const Esito& esito)
-{
-    return righe(esito.errori).filter(QRegularExpression(QStringLiteral("^(terminal |  )")));
-}
-
-QString riepilogo(const Esito& esito)
-{
-    const QStringList uscita = righe(esito.uscita);
-    return uscita.isEmpty() ? QString() : uscita.back();
-}
-
-QString memorizzato(const GiornoDiProva& giorno)
-{
-    return QStringLiteral("terminal %1 %2: stored %3 punches").arg(kCodice).arg(giorno.testo()).arg(giorno.timbrature.size());
-}
 
 // Four days; the second holds kTimbratureGrande punches, each of its own badge and time.
 std::vector<GiornoDiProva> giorniSulTerminale()
@@ -84,20 +57,15 @@ constexpr QFile::Permissions kTuttiScrivono = kTuttiLeggono | QFile::WriteGroup 
 
 }  // namespace
 
-class SyncSuDatabaseGuasto : public ::testing::Test {
+class SyncSuDatabaseGuasto : public ::testing::Test, protected InstallazioneSync {
 protected:
     void SetUp() override
     {
-        AmbienteDiProva();
-        ASSERT_TRUE(radice_.isValid() && porte_.isValid() && terminale_.isValid());
-        const QDir r(radice_.path());
-        ASSERT_TRUE(r.mkpath("bin/Timbrature"));
-        ASSERT_TRUE(QFile::link(ZENTAR_LIB_DIR, r.filePath("lib")));
-        ASSERT_TRUE(QFile::copy(ZENTAR_SYNC, programma()));
-        qputenv("COM_PORT_DIR", porte_.path().toLocal8Bit());
+        ASSERT_TRUE(Prepara());
+        ASSERT_TRUE(terminale_.isValid());
         ASSERT_TRUE(ScriviGiorni(terminale_.path(), giorni));
         linea_ = std::make_unique<ProgrammaAvviato>(
-            KAVEX_SIM, QStringList{"rs232", "--dir", porte_.path(), "--port", QString::number(kPorta), "--files",
+            KAVEX_SIM, QStringList{"rs232", "--dir", porte(), "--port", QString::number(kPorta), "--files",
                                    terminale_.path()});
         ASSERT_EQ(linea_->primaRiga(), QStringLiteral("ready ") + porta()) << linea_->errori().toStdString();
         registra();
@@ -105,15 +73,11 @@ protected:
     void TearDown() override
     {
         linea_.reset();
-        qunsetenv("COM_PORT_DIR");
     }
 
-    QString programma() const { return radice_.filePath("bin/zentar-sync"); }
-    QString database() const { return radice_.filePath("bin/Zentar.db"); }
-    QString cartellaPRE() const { return radice_.filePath(QStringLiteral("bin/Timbrature/%1").arg(kCodice)); }
-    QString porta() const { return QDir(porte_.path()).filePath(QStringLiteral("COM%1").arg(kPorta)); }
+    QString porta() const { return QDir(porte()).filePath(QStringLiteral("COM%1").arg(kPorta)); }
 
-    Esito scarica() const { return Esegui(programma(), {"download", QString::number(kCodice)}, radice_.path(), kLimite); }
+    Esito scarica() const { return sync({"download", QString::number(kCodice)}, kLimite); }
 
     // A run that may read Zentar.db and not write it: as root the file's mode does not stop a
     // write, so the run is made the unprivileged user nobody, who may use the program, the
@@ -127,12 +91,12 @@ protected:
             EXPECT_TRUE(rendiAccessibile(database(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
             return esito;
         }
-        const QString lock = radice_.filePath(QStringLiteral("bin/.zentar-sync-%1.lock").arg(kCodice));
+        const QString lock = percorso(QStringLiteral("bin/.zentar-sync-%1.lock").arg(kCodice));
         QFile(lock).open(QIODevice::WriteOnly);
-        EXPECT_TRUE(QDir().mkpath(cartellaPRE()));
-        for (const QString& cartella : {radice_.path(), radice_.filePath("bin"), porte_.path()})
+        EXPECT_TRUE(QDir().mkpath(cartellaPRE(kCodice)));
+        for (const QString& cartella : {radice(), cartellaProgramma(), porte()})
             EXPECT_TRUE(rendiAccessibile(cartella, kTuttiLeggono)) << cartella.toStdString();
-        for (const QString& scrivibile : {cartellaPRE(), lock})
+        for (const QString& scrivibile : {cartellaPRE(kCodice), lock})
             EXPECT_TRUE(rendiAccessibile(scrivibile, kTuttiScrivono)) << scrivibile.toStdString();
         EXPECT_EQ(::chmod(QFile::encodeName(QFileInfo(porta()).canonicalFilePath()).constData(), 0666), 0);
         EXPECT_TRUE(rendiAccessibile(database(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
@@ -141,13 +105,13 @@ protected:
     Esito comeNobody(const QStringList& argomenti) const
     {
         return Esegui("setpriv", QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", programma()} + argomenti,
-                      radice_.path(), kLimite);
+                      radice(), kLimite);
     }
     // Whether nobody can start the program where it lies (the temporary folder's parents, the
     // libraries): without arguments it prints its usage and exits with 3.
     bool nobodyLoAvvia()
     {
-        for (const QString& cartella : {radice_.path(), radice_.filePath("bin")})
+        for (const QString& cartella : {radice(), cartellaProgramma()})
             rendiAccessibile(cartella, kTuttiLeggono);
         return comeNobody({}).codice == 3;
     }
@@ -155,7 +119,7 @@ protected:
     // The terminal's row, written by Zentar's own data module.
     void registra()
     {
-        const StatoTerminale stato(radice_.filePath("bin"));
+        const StatoTerminale stato(cartellaProgramma());
         QString errore;
         const auto db = ApriDatabase(stato, &errore);
         ASSERT_NE(db, nullptr) << errore.toStdString();
@@ -185,8 +149,6 @@ protected:
     const std::vector<GiornoDiProva> giorni = giorniSulTerminale();
 
 private:
-    QTemporaryDir radice_;
-    QTemporaryDir porte_;
     QTemporaryDir terminale_;
     std::unique_ptr<ProgrammaAvviato> linea_;
 };
@@ -196,24 +158,24 @@ TEST_F(SyncSuDatabaseGuasto, AReadOnlyDatabaseReportsEachDayNotImportedWithTheEn
     if (::geteuid() == 0 && !nobodyLoAvvia())
         GTEST_SKIP() << "the user nobody cannot run " << programma().toStdString() << " (a parent folder it may not enter?)";
     const Esito guasto = scaricaSenzaScrivere();
-    EXPECT_EQ(guasto.codice, 1) << racconta(guasto);
-    const QStringList log = registro(guasto);
-    ASSERT_EQ(log.size(), 2 * kGiorni) << racconta(guasto);
+    EXPECT_EQ(guasto.codice, 1) << Racconta(guasto);
+    const QStringList log = RegistroConDettagli(guasto);
+    ASSERT_EQ(log.size(), 2 * kGiorni) << Racconta(guasto);
     for (int i = 0; i < kGiorni; ++i) {
         SCOPED_TRACE(giorni[i].testo().toStdString());
         EXPECT_EQ(log[2 * i], QStringLiteral("terminal %1 %2: not imported: SalvaFile failed").arg(kCodice).arg(giorni[i].testo()));
         EXPECT_TRUE(log[2 * i + 1].startsWith("  SalvaFile: ") && log[2 * i + 1].contains("readonly database"))
             << log[2 * i + 1].toStdString();
     }
-    EXPECT_EQ(riepilogo(guasto), "zentar-sync: 1 terminals, 0 days stored, 4 days not imported, 0 terminals not reached");
+    EXPECT_EQ(RiepilogoDi(guasto), "zentar-sync: 1 terminals, 0 days stored, 4 days not imported, 0 terminals not reached");
     EXPECT_EQ(FileSalvati(database(), kCodice).size(), 0u);
 
     const Esito ripresa = scarica();
-    EXPECT_EQ(ripresa.codice, 0) << racconta(ripresa);
+    EXPECT_EQ(ripresa.codice, 0) << Racconta(ripresa);
     QStringList attesi;
     for (const GiornoDiProva& giorno : giorni)
-        attesi << memorizzato(giorno);
-    EXPECT_EQ(registro(ripresa), attesi) << racconta(ripresa);
+        attesi << RigaMemorizzato(kCodice, giorno);
+    EXPECT_EQ(RegistroConDettagli(ripresa), attesi) << Racconta(ripresa);
     controllaGiorni();
     EXPECT_EQ(FileSalvati(database(), kCodice).size(), static_cast<size_t>(kGiorni));
 }
@@ -221,7 +183,7 @@ TEST_F(SyncSuDatabaseGuasto, AReadOnlyDatabaseReportsEachDayNotImportedWithTheEn
 TEST_F(SyncSuDatabaseGuasto, ADayStoredHalfWayBeforeTheLatestStoredDayIsCompletedByTheNextRun)
 {
     const Esito primo = scarica();
-    ASSERT_EQ(primo.codice, 0) << racconta(primo);
+    ASSERT_EQ(primo.codice, 0) << Racconta(primo);
     controllaGiorni();
     // What a row refused part-way through the day leaves: the `file` row and the first punches.
     SuFileSQLite(database(), [&](QSqlDatabase& db) {
@@ -236,13 +198,15 @@ TEST_F(SyncSuDatabaseGuasto, ADayStoredHalfWayBeforeTheLatestStoredDayIsComplete
     const std::vector<RigaFile> filePrima = FileSalvati(database(), kCodice);
 
     const Esito secondo = scarica();
-    EXPECT_EQ(secondo.codice, 0) << racconta(secondo);
-    EXPECT_EQ(registro(secondo), QStringList({memorizzato(giorni[kGrande]), memorizzato(giorni.back())})) << racconta(secondo);
+    EXPECT_EQ(secondo.codice, 0) << Racconta(secondo);
+    EXPECT_EQ(RegistroConDettagli(secondo),
+              QStringList({RigaMemorizzato(kCodice, giorni[kGrande]), RigaMemorizzato(kCodice, giorni.back())}))
+        << Racconta(secondo);
     controllaGiorni();
     EXPECT_EQ(FileSalvati(database(), kCodice).size(), filePrima.size()) << "the same texts add no file row";
 
     // Whole now: the run after takes the latest day only.
     const Esito terzo = scarica();
-    EXPECT_EQ(terzo.codice, 0) << racconta(terzo);
-    EXPECT_EQ(registro(terzo), QStringList({memorizzato(giorni.back())})) << racconta(terzo);
+    EXPECT_EQ(terzo.codice, 0) << Racconta(terzo);
+    EXPECT_EQ(RegistroConDettagli(terzo), QStringList({RigaMemorizzato(kCodice, giorni.back())})) << Racconta(terzo);
 }

@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 
 #include "DMDatabase.h"
+#include "InstallazioneSync.h"
 #include "QtPrinters.h"
 #include "RilevatoriDemo.h"
 #include "ServerPostgreSQL.h"
@@ -36,33 +37,6 @@ constexpr int kTimbratureGrande = 40;
 constexpr int kMemorizzatePrima = 15;  // its punches stored before the stop
 constexpr int kBloccoConsultivo = 74211;
 constexpr auto kLimite = 4min;
-
-std::string racconta(const Esito& esito)
-{
-    return QStringLiteral("exit %1%2\n--- stdout\n%3--- stderr\n%4")
-        .arg(esito.codice)
-        .arg(esito.finito ? QString() : QStringLiteral(" (killed: still running at the time limit)"))
-        .arg(esito.uscita, esito.errori)
-        .toStdString();
-}
-
-QStringList righe(const QString& testo) { return testo.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-
-// The log lines of a download about the terminal's days, with their indented detail lines.
-QStringList registro(const Esito& esito)
-{
-    return righe(esito.errori).filter(QRegularExpression(QStringLiteral("^(terminal |  )")));
-}
-
-QString memorizzato(const GiornoDiProva& giorno)
-{
-    return QStringLiteral("terminal %1 %2: stored %3 punches").arg(kCodice).arg(giorno.testo()).arg(giorno.timbrature.size());
-}
-
-QString nonImportato(const GiornoDiProva& giorno, const char* passo)
-{
-    return QStringLiteral("terminal %1 %2: not imported: %3 failed").arg(kCodice).arg(giorno.testo(), QLatin1String(passo));
-}
 
 // Four days; the second holds kTimbratureGrande punches, each of its own badge and time.
 std::vector<GiornoDiProva> giorniSulTerminale()
@@ -116,7 +90,7 @@ private:
 
 }  // namespace
 
-class SyncSuPostgreSQLFermato : public ::testing::Test {
+class SyncSuPostgreSQLFermato : public ::testing::Test, protected InstallazioneSync {
 protected:
     void SetUp() override
     {
@@ -129,17 +103,13 @@ protected:
         qunsetenv("ODBCSYSINI");
         turno_.Prendi();
         ASSERT_FALSE(HasFatalFailure());
-        ASSERT_TRUE(radice_.isValid() && porte_.isValid() && terminale_.isValid());
-        const QDir r(radice_.path());
-        ASSERT_TRUE(r.mkpath("bin/Timbrature"));
-        ASSERT_TRUE(QFile::link(ZENTAR_LIB_DIR, r.filePath("lib")));
-        ASSERT_TRUE(QFile::copy(ZENTAR_SYNC, programma()));
-        qputenv("COM_PORT_DIR", porte_.path().toLocal8Bit());
+        ASSERT_TRUE(Prepara());
+        ASSERT_TRUE(terminale_.isValid());
         ASSERT_TRUE(ScriviGiorni(terminale_.path(), giorni));
         linea_ = std::make_unique<ProgrammaAvviato>(
-            KAVEX_SIM, QStringList{"rs232", "--dir", porte_.path(), "--port", QString::number(kPorta), "--files",
+            KAVEX_SIM, QStringList{"rs232", "--dir", porte(), "--port", QString::number(kPorta), "--files",
                                    terminale_.path()});
-        ASSERT_EQ(linea_->primaRiga(), QStringLiteral("ready ") + QDir(porte_.path()).filePath("COM3"))
+        ASSERT_EQ(linea_->primaRiga(), QStringLiteral("ready ") + QDir(porte()).filePath("COM3"))
             << linea_->errori().toStdString();
         registra();
     }
@@ -148,15 +118,13 @@ protected:
     {
         EXPECT_TRUE(server_.Avvia());
         linea_.reset();
-        qunsetenv("COM_PORT_DIR");
     }
 
-    QString programma() const { return radice_.filePath("bin/zentar-sync"); }
-    Esito scarica() const { return Esegui(programma(), {"download", QString::number(kCodice)}, radice_.path(), kLimite); }
+    Esito scarica() const { return sync({"download", QString::number(kCodice)}, kLimite); }
 
     void registra()
     {
-        const StatoTerminale stato(radice_.filePath("bin"));
+        const StatoTerminale stato(cartellaProgramma());
         QString errore;
         const auto db = ApriDatabase(stato, &errore);
         ASSERT_NE(db, nullptr) << errore.toStdString();
@@ -176,7 +144,7 @@ protected:
     };
     Letto leggi()
     {
-        const StatoTerminale stato(radice_.filePath("bin"));
+        const StatoTerminale stato(cartellaProgramma());
         QString errore;
         const auto db = ApriDatabase(stato, &errore);
         EXPECT_NE(db, nullptr) << errore.toStdString();
@@ -194,8 +162,7 @@ protected:
 
     std::unique_ptr<ProgrammaAvviato> avviaScarico() const
     {
-        return std::make_unique<ProgrammaAvviato>(programma(), QStringList{"download", QString::number(kCodice)},
-                                                  radice_.path());
+        return avviaSync({"download", QString::number(kCodice)});
     }
 
     const std::vector<GiornoDiProva> giorni = giorniSulTerminale();
@@ -203,8 +170,6 @@ protected:
     ServerPostgreSQL server_;  // runs again when it goes
 
 private:
-    QTemporaryDir radice_;
-    QTemporaryDir porte_;
     QTemporaryDir terminale_;
     std::unique_ptr<ProgrammaAvviato> linea_;
 };
@@ -241,19 +206,19 @@ TEST_F(SyncSuPostgreSQLFermato, TheServerStoppedInADayLeavesItsFirstPunchesAndTh
         ASSERT_TRUE(inAttesa && run->inEsecuzione()) << "the run did not reach the chosen punch:\n" << run->errori().toStdString();
         ASSERT_TRUE(server_.Ferma());
         const Esito guasto = run->attendiFine(kLimite);
-        EXPECT_EQ(guasto.codice, 1) << racconta(guasto);
-        const QStringList log = registro(guasto);
-        ASSERT_EQ(log.size(), 7) << racconta(guasto);
-        EXPECT_EQ(log[0], memorizzato(giorni[0]));
-        EXPECT_EQ(log[1], nonImportato(giorni[kGrande], "SalvaTimbrature"));
+        EXPECT_EQ(guasto.codice, 1) << Racconta(guasto);
+        const QStringList log = RegistroConDettagli(guasto);
+        ASSERT_EQ(log.size(), 7) << Racconta(guasto);
+        EXPECT_EQ(log[0], RigaMemorizzato(kCodice, giorni[0]));
+        EXPECT_EQ(log[1], RigaNonImportato(kCodice, giorni[kGrande], "SalvaTimbrature"));
         EXPECT_TRUE(log[2].startsWith("  SalvaTimbrature: ") && log[2].size() > 20) << log[2].toStdString();
         // The server is still down: the days after it are refused at once, and the terminal is
         // left and the run ends as after any failed day.
         for (int i = 2; i < kGiorni; ++i) {
-            EXPECT_EQ(log[2 * i - 1], nonImportato(giorni[i], "SalvaFile"));
+            EXPECT_EQ(log[2 * i - 1], RigaNonImportato(kCodice, giorni[i], "SalvaFile"));
             EXPECT_TRUE(log[2 * i].startsWith("  SalvaFile: ")) << log[2 * i].toStdString();
         }
-        const QStringList uscita = righe(guasto.uscita);
+        const QStringList uscita = Righe(guasto.uscita);
         EXPECT_EQ(uscita.isEmpty() ? QString() : uscita.back(),
                   "zentar-sync: 1 terminals, 1 days stored, 3 days not imported, 0 terminals not reached");
     }
@@ -268,9 +233,10 @@ TEST_F(SyncSuPostgreSQLFermato, TheServerStoppedInADayLeavesItsFirstPunchesAndTh
     EXPECT_EQ(dopoGuasto.testoUguale, std::vector<bool>({true, true, false, false}));
 
     const Esito ripresa = scarica();
-    EXPECT_EQ(ripresa.codice, 0) << racconta(ripresa);
-    EXPECT_EQ(registro(ripresa), QStringList({memorizzato(giorni[kGrande]), memorizzato(giorni[2]), memorizzato(giorni[3])}))
-        << racconta(ripresa);
+    EXPECT_EQ(ripresa.codice, 0) << Racconta(ripresa);
+    EXPECT_EQ(RegistroConDettagli(ripresa), QStringList({RigaMemorizzato(kCodice, giorni[kGrande]),
+                                                     RigaMemorizzato(kCodice, giorni[2]), RigaMemorizzato(kCodice, giorni[3])}))
+        << Racconta(ripresa);
     const Letto completo = leggi();
     for (int i = 0; i < kGiorni; ++i) {
         SCOPED_TRACE(giorni[i].testo().toStdString());

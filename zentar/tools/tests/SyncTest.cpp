@@ -19,6 +19,7 @@
 
 #include "DMDatabase.h"
 #include "IndirizzoLocale.h"
+#include "InstallazioneSync.h"
 #include "LibreriaKavex.h"
 #include "QtPrinters.h"
 #include "RilevatoriDemo.h"
@@ -44,27 +45,10 @@ constexpr int kGiorni = 4;
 // A run downloads each day after a pause of a second and dials the modem: minutes, not seconds.
 constexpr auto kLimite = 4min;
 
-std::string racconta(const Esito& esito)
-{
-    return QStringLiteral("exit %1%2\n--- stdout\n%3--- stderr\n%4")
-        .arg(esito.codice)
-        .arg(esito.finito ? QString() : QStringLiteral(" (killed: still running at the time limit)"))
-        .arg(esito.uscita, esito.errori)
-        .toStdString();
-}
-
-QStringList righe(const QString& testo) { return testo.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-
 // The log lines of a download, one per day or unreachable terminal.
 QStringList registro(const Esito& esito)
 {
-    return righe(esito.errori).filter(QRegularExpression(QStringLiteral("^terminal ")));
-}
-
-QString riepilogo(const Esito& esito)
-{
-    const QStringList uscita = righe(esito.uscita);
-    return uscita.isEmpty() ? QString() : uscita.back();
+    return Righe(esito.errori).filter(QRegularExpression(QStringLiteral("^terminal ")));
 }
 
 QString Riepilogo(int terminali, int memorizzati, int falliti, int nonRaggiunti)
@@ -76,28 +60,12 @@ QString Riepilogo(int terminali, int memorizzati, int falliti, int nonRaggiunti)
         .arg(nonRaggiunti);
 }
 
-QString memorizzato(int codice, const GiornoDiProva& giorno)
-{
-    return QStringLiteral("terminal %1 %2: stored %3 punches").arg(codice).arg(giorno.testo()).arg(giorno.timbrature.size());
-}
-
-QString nonImportato(int codice, const GiornoDiProva& giorno, const char* passo)
-{
-    return QStringLiteral("terminal %1 %2: not imported: %3 failed").arg(codice).arg(giorno.testo(), QLatin1String(passo));
-}
-
 QStringList memorizzati(int codice, const std::vector<GiornoDiProva>& giorni)
 {
     QStringList righe;
     for (const GiornoDiProva& giorno : giorni)
-        righe << memorizzato(codice, giorno);
+        righe << RigaMemorizzato(codice, giorno);
     return righe;
-}
-
-QByteArray contenuto(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // What the stored rows of the terminal say about the days: each file in the folder as the
@@ -109,7 +77,7 @@ void ControllaGiorni(const QString& database, const QString& cartella, int codic
     const std::vector<RigaFile> file = FileSalvati(database, codice);
     for (const GiornoDiProva& giorno : giorni) {
         SCOPED_TRACE(QStringLiteral("terminal %1, %2").arg(codice).arg(giorno.testo()).toStdString());
-        EXPECT_EQ(contenuto(QDir(cartella).filePath(giorno.nome())), giorno.contenuto());
+        EXPECT_EQ(ContenutoDelFile(QDir(cartella).filePath(giorno.nome())), giorno.contenuto());
         EXPECT_EQ(TimbratureSalvate(database, codice, giorno.testo()), giorno.attese());
         const auto ultimo = std::find_if(file.rbegin(), file.rend(), [&](const RigaFile& r) { return r.NomeFile == giorno.nome(); });
         ASSERT_NE(ultimo, file.rend()) << "no row in file";
@@ -153,35 +121,9 @@ private:
 
 }  // namespace
 
-class ZentarSync : public ::testing::Test {
+class ZentarSync : public ::testing::Test, protected InstallazioneSync {
 protected:
-    void SetUp() override
-    {
-        AmbienteDiProva();
-        ASSERT_TRUE(radice_.isValid() && porte_.isValid());
-        const QDir r(radice_.path());
-        ASSERT_TRUE(r.mkpath("bin/Timbrature"));
-        ASSERT_TRUE(QFile::link(ZENTAR_LIB_DIR, r.filePath("lib")));
-        ASSERT_TRUE(QFile::copy(ZENTAR_SYNC, programma()));
-        qputenv("COM_PORT_DIR", porte_.path().toLocal8Bit());
-    }
-    void TearDown() override { qunsetenv("COM_PORT_DIR"); }
-
-    QString programma() const { return radice_.filePath("bin/zentar-sync"); }
-    QString cartellaProgramma() const { return radice_.filePath("bin"); }
-    QString database() const { return radice_.filePath("bin/Zentar.db"); }
-    QString cartellaPRE(int codice) const { return radice_.filePath(QStringLiteral("bin/Timbrature/%1").arg(codice)); }
-    QString cartella(const QString& nome) const { return radice_.filePath(nome); }
-
-    // A run to its end, from a working folder that is not the program's.
-    Esito sync(const QStringList& argomenti, std::chrono::milliseconds limite = kLimite) const
-    {
-        return Esegui(programma(), argomenti, radice_.path(), limite);
-    }
-    std::unique_ptr<ProgrammaAvviato> avviaSync(const QStringList& argomenti) const
-    {
-        return std::make_unique<ProgrammaAvviato>(programma(), argomenti, radice_.path());
-    }
+    void SetUp() override { ASSERT_TRUE(Prepara()); }
 
     // The rows of the terminals in the data source, written by Zentar's own data module.
     bool registra(std::vector<RilevatoreDemo> rilevatori) const
@@ -225,8 +167,8 @@ protected:
     {
         const QString nome = QStringLiteral("COM%1").arg(porta);
         const QString pronta = avvia(
-            nome, giorni, QStringList{"rs232", "--dir", porte_.path(), "--port", QString::number(porta)} + opzioni);
-        return pronta == QStringLiteral("ready ") + QDir(porte_.path()).filePath(nome);
+            nome, giorni, QStringList{"rs232", "--dir", porte(), "--port", QString::number(porta)} + opzioni);
+        return pronta == QStringLiteral("ready ") + QDir(porte()).filePath(nome);
     }
     // Stops a device started by avviaLinea, so that it can start again with other files.
     bool fermaLinea(int porta)
@@ -235,14 +177,14 @@ protected:
         if (trovato == dispositivi_.end() || !trovato->second->termina())
             return false;
         dispositivi_.erase(trovato);
-        return !QFileInfo::exists(QDir(porte_.path()).filePath(QStringLiteral("COM%1").arg(porta)));
+        return !QFileInfo::exists(QDir(porte()).filePath(QStringLiteral("COM%1").arg(porta)));
     }
 
 private:
     // Starts a device on its own copy of the days; its "ready" line, or its errors.
     QString avvia(const QString& nome, const std::vector<GiornoDiProva>& giorni, const QStringList& argomenti)
     {
-        const QString file = radice_.filePath(QStringLiteral("terminali/%1-%2").arg(nome).arg(++avviati_));
+        const QString file = percorso(QStringLiteral("terminali/%1-%2").arg(nome).arg(++avviati_));
         if (!ScriviGiorni(file, giorni))
             return QStringLiteral("cannot write ") + file;
         auto dispositivo = std::make_unique<ProgrammaAvviato>(KAVEX_SIM, argomenti + QStringList{"--files", file});
@@ -252,8 +194,6 @@ private:
         return pronta.isEmpty() ? errori : pronta;
     }
 
-    QTemporaryDir radice_;
-    QTemporaryDir porte_;
     int avviati_ = 0;
     std::map<QString, std::unique_ptr<ProgrammaAvviato>> dispositivi_;  // ended before the folders go
 };
@@ -274,7 +214,7 @@ protected:
 TEST_F(ZentarSync, ListShowsTheTerminalsInCodeOrderAndHowEachIsReached)
 {
     const Esito vuoto = sync({"list"});
-    EXPECT_EQ(vuoto.codice, 0) << racconta(vuoto);
+    EXPECT_EQ(vuoto.codice, 0) << Racconta(vuoto);
     EXPECT_EQ(vuoto.uscita, QString()) << "an empty register lists nothing";
 
     // Registered out of code order; the Selvo bus row changes every field of its line.
@@ -283,8 +223,8 @@ TEST_F(ZentarSync, ListShowsTheTerminalsInCodeOrderAndHowEachIsReached)
                           Variante(diretto(7, "Mensa (bus)", 5), 7, "Mensa (bus)",
                                    {{"Modalita_col", 1}, {"Baudrate", 19200}, {"Indirizzo", 12}})}));
     const Esito elenco = sync({"list"});
-    EXPECT_EQ(elenco.codice, 0) << racconta(elenco);
-    EXPECT_EQ(righe(elenco.uscita), QStringList({
+    EXPECT_EQ(elenco.codice, 0) << Racconta(elenco);
+    EXPECT_EQ(Righe(elenco.uscita), QStringList({
                                         "1\tIngresso (rete)\tnetwork box 127.0.0.2:8499 terminal 1",
                                         "2\tMagazzino (modem)\tmodem 5551234 on COM2",
                                         "3\tReparto (linea)\tdirect COM3 mode 3 9600 baud terminal 0",
@@ -292,14 +232,14 @@ TEST_F(ZentarSync, ListShowsTheTerminalsInCodeOrderAndHowEachIsReached)
                                         "7\tMensa (bus)\tdirect COM5 mode 1 19200 baud terminal 12",
                                         "10\tMensa (bus)\tdirect COM5 mode 3 9600 baud terminal 0",
                                     }))
-        << racconta(elenco);
+        << Racconta(elenco);
 }
 
 TEST_F(ZentarSync, BadUsageExitsWith3AndTheUsageBeforeAnyTerminalIsReached)
 {
     // No device runs: a command that reached a terminal would end with 2, not 3.
     ASSERT_TRUE(registra({diretto(kDiretto, "Reparto (linea)", kPortaDiretta), assente()}));
-    const QString esportati = cartella("esportati");
+    const QString esportati = percorso("esportati");
     ASSERT_TRUE(QDir().mkpath(esportati));
     const QStringList casi[] = {
         {},
@@ -326,9 +266,9 @@ TEST_F(ZentarSync, BadUsageExitsWith3AndTheUsageBeforeAnyTerminalIsReached)
     for (const QStringList& argomenti : casi) {
         SCOPED_TRACE(("zentar-sync " + argomenti.join(' ')).toStdString());
         const Esito esito = sync(argomenti, 60s);
-        EXPECT_EQ(esito.codice, 3) << racconta(esito);
+        EXPECT_EQ(esito.codice, 3) << Racconta(esito);
         EXPECT_EQ(esito.stato, QProcess::NormalExit);
-        EXPECT_TRUE(esito.errori.contains("usage")) << racconta(esito);
+        EXPECT_TRUE(esito.errori.contains("usage")) << Racconta(esito);
         EXPECT_EQ(esito.uscita, QString());
     }
     EXPECT_EQ(QDir(esportati).entryList(QDir::Files), QStringList()) << "a refused export writes nothing";
@@ -342,8 +282,8 @@ TEST_F(ZentarSync, ADataSourceThatCannotBeOpenedExitsWith3AndTheEnginesMessage)
     for (const QStringList& argomenti : {QStringList{"list"}, QStringList{"download", "--all"}}) {
         SCOPED_TRACE(argomenti.join(' ').toStdString());
         const Esito esito = sync(argomenti, 60s);
-        EXPECT_EQ(esito.codice, 3) << racconta(esito);
-        EXPECT_TRUE(esito.errori.contains(motore)) << "expected \"" << motore.toStdString() << "\"\n" << racconta(esito);
+        EXPECT_EQ(esito.codice, 3) << Racconta(esito);
+        EXPECT_TRUE(esito.errori.contains(motore)) << "expected \"" << motore.toStdString() << "\"\n" << Racconta(esito);
     }
 }
 
@@ -355,33 +295,33 @@ TEST_F(ZentarSync, DaysMarksTheStoredDaysAndSinceTakesOnlyTheDaysFromItsDate)
     const QStringList date = TestiDelleDate(giorni);
 
     const Esito prima = sync({"days", "3"});
-    EXPECT_EQ(prima.codice, 0) << racconta(prima);
-    EXPECT_EQ(righe(prima.uscita), date);
+    EXPECT_EQ(prima.codice, 0) << Racconta(prima);
+    EXPECT_EQ(Righe(prima.uscita), date);
 
     const Esito dal = sync({"download", "3", "--since", date[2]});
-    EXPECT_EQ(dal.codice, 0) << racconta(dal);
-    EXPECT_EQ(registro(dal), memorizzati(kDiretto, {giorni[2], giorni[3]})) << racconta(dal);
-    EXPECT_EQ(riepilogo(dal), Riepilogo(1, 2, 0, 0));
+    EXPECT_EQ(dal.codice, 0) << Racconta(dal);
+    EXPECT_EQ(registro(dal), memorizzati(kDiretto, {giorni[2], giorni[3]})) << Racconta(dal);
+    EXPECT_EQ(RiepilogoDi(dal), Riepilogo(1, 2, 0, 0));
     EXPECT_EQ(TimbratureSalvate(database(), kDiretto, date[1]), QStringList());
 
     const Esito marcati = sync({"days", "3"});
-    EXPECT_EQ(marcati.codice, 0) << racconta(marcati);
-    EXPECT_EQ(righe(marcati.uscita), QStringList({date[0], date[1], date[2] + "\tstored", date[3] + "\tstored"}));
+    EXPECT_EQ(marcati.codice, 0) << Racconta(marcati);
+    EXPECT_EQ(Righe(marcati.uscita), QStringList({date[0], date[1], date[2] + "\tstored", date[3] + "\tstored"}));
 
     // The days not stored yet, and the latest one stored.
     const Esito resto = sync({"download", "3"});
-    EXPECT_EQ(resto.codice, 0) << racconta(resto);
-    EXPECT_EQ(registro(resto), memorizzati(kDiretto, {giorni[0], giorni[1], giorni[3]})) << racconta(resto);
-    EXPECT_EQ(riepilogo(resto), Riepilogo(1, 3, 0, 0));
+    EXPECT_EQ(resto.codice, 0) << Racconta(resto);
+    EXPECT_EQ(registro(resto), memorizzati(kDiretto, {giorni[0], giorni[1], giorni[3]})) << Racconta(resto);
+    EXPECT_EQ(RiepilogoDi(resto), Riepilogo(1, 3, 0, 0));
     ControllaGiorni(database(), cartellaPRE(kDiretto), kDiretto, giorni);
 
     const Esito tutti = sync({"days", "3"});
-    EXPECT_EQ(tutti.codice, 0) << racconta(tutti);
-    EXPECT_EQ(righe(tutti.uscita), QStringList(date).replaceInStrings(QRegularExpression("$"), "\tstored"))
+    EXPECT_EQ(tutti.codice, 0) << Racconta(tutti);
+    EXPECT_EQ(Righe(tutti.uscita), QStringList(date).replaceInStrings(QRegularExpression("$"), "\tstored"))
         << "without --delete every day stays on the terminal";
 
     const Esito assenteGiorni = sync({"days", "4"}, 60s);
-    EXPECT_EQ(assenteGiorni.codice, 2) << racconta(assenteGiorni);
+    EXPECT_EQ(assenteGiorni.codice, 2) << Racconta(assenteGiorni);
     EXPECT_EQ(assenteGiorni.uscita, QString());
 }
 
@@ -395,17 +335,17 @@ TEST_F(ZentarSyncConScatola, AFirstRunStoresEveryDayAndAnotherOnlyTheNewDaysAndT
     ASSERT_TRUE(avviaLinea(kPortaModem, giorniModem, {"--modem"}));
     ASSERT_TRUE(avviaLinea(kPortaDiretta, giorniDiretto));
     // The box's terminal keeps its files where its PercorsoPRE says.
-    const QString altrove = cartella("altrove");
+    const QString altrove = percorso("altrove");
     ASSERT_TRUE(QDir().mkpath(altrove));
     ASSERT_TRUE(registra({Variante(scatola(porta), kScatola, "Ingresso (rete)", {{"PercorsoPRE", altrove}}), modem(),
                           diretto(kDiretto, "Reparto (linea)", kPortaDiretta)}));
 
     const Esito primo = sync({"download", "--all"});
-    EXPECT_EQ(primo.codice, 0) << racconta(primo);
+    EXPECT_EQ(primo.codice, 0) << Racconta(primo);
     EXPECT_EQ(registro(primo), memorizzati(kScatola, giorniScatola) + memorizzati(kModem, giorniModem) +
                                    memorizzati(kDiretto, giorniDiretto))
-        << racconta(primo);
-    EXPECT_EQ(riepilogo(primo), Riepilogo(3, 12, 0, 0)) << racconta(primo);
+        << Racconta(primo);
+    EXPECT_EQ(RiepilogoDi(primo), Riepilogo(3, 12, 0, 0)) << Racconta(primo);
     ControllaGiorni(database(), altrove, kScatola, giorniScatola);
     ControllaGiorni(database(), cartellaPRE(kModem), kModem, giorniModem);
     ControllaGiorni(database(), cartellaPRE(kDiretto), kDiretto, giorniDiretto);
@@ -419,12 +359,12 @@ TEST_F(ZentarSyncConScatola, AFirstRunStoresEveryDayAndAnotherOnlyTheNewDaysAndT
     // Nothing changed on the terminals: the latest days are taken again, stored as they were,
     // without a second identical row in file.
     const Esito secondo = sync({"download", "--all"});
-    EXPECT_EQ(secondo.codice, 0) << racconta(secondo);
-    EXPECT_EQ(registro(secondo), QStringList({memorizzato(kScatola, giorniScatola.back()),
-                                              memorizzato(kModem, giorniModem.back()),
-                                              memorizzato(kDiretto, giorniDiretto.back())}))
-        << racconta(secondo);
-    EXPECT_EQ(riepilogo(secondo), Riepilogo(3, 3, 0, 0)) << racconta(secondo);
+    EXPECT_EQ(secondo.codice, 0) << Racconta(secondo);
+    EXPECT_EQ(registro(secondo), QStringList({RigaMemorizzato(kScatola, giorniScatola.back()),
+                                              RigaMemorizzato(kModem, giorniModem.back()),
+                                              RigaMemorizzato(kDiretto, giorniDiretto.back())}))
+        << Racconta(secondo);
+    EXPECT_EQ(RiepilogoDi(secondo), Riepilogo(3, 3, 0, 0)) << Racconta(secondo);
     ControllaGiorni(database(), altrove, kScatola, giorniScatola);
     ControllaGiorni(database(), cartellaPRE(kModem), kModem, giorniModem);
     ControllaGiorni(database(), cartellaPRE(kDiretto), kDiretto, giorniDiretto);
@@ -445,10 +385,11 @@ TEST_F(ZentarSyncConScatola, AFirstRunStoresEveryDayAndAnotherOnlyTheNewDaysAndT
     ASSERT_TRUE(avviaLinea(kPortaDiretta, sulTerminale));
 
     const Esito terzo = sync({"download", "3"});
-    EXPECT_EQ(terzo.codice, 0) << racconta(terzo);
-    EXPECT_EQ(registro(terzo), QStringList({memorizzato(kDiretto, primaDi.front()), memorizzato(kDiretto, cambiati.back())}))
-        << racconta(terzo);
-    EXPECT_EQ(riepilogo(terzo), Riepilogo(1, 2, 0, 0)) << racconta(terzo);
+    EXPECT_EQ(terzo.codice, 0) << Racconta(terzo);
+    EXPECT_EQ(registro(terzo),
+              QStringList({RigaMemorizzato(kDiretto, primaDi.front()), RigaMemorizzato(kDiretto, cambiati.back())}))
+        << Racconta(terzo);
+    EXPECT_EQ(RiepilogoDi(terzo), Riepilogo(1, 2, 0, 0)) << Racconta(terzo);
     EXPECT_EQ(TimbratureSalvate(database(), kDiretto, giorniDiretto.front().testo()), giorniDiretto.front().attese());
     ControllaGiorni(database(), cartellaPRE(kDiretto), kDiretto, {primaDi.front(), cambiati.back()});
     EXPECT_EQ(nomiDeiFile(FileSalvati(database(), kDiretto)),
@@ -467,17 +408,19 @@ TEST_F(ZentarSync, DeleteRemovesOnTheTerminalOnlyTheDaysStoredInFull)
     ASSERT_TRUE(QDir().mkpath(QDir(cartellaPRE(kDiretto)).filePath(giorni[2].nome())));
 
     const Esito esito = sync({"download", "3", "--delete"});
-    EXPECT_EQ(esito.codice, 1) << racconta(esito);
-    EXPECT_EQ(registro(esito), QStringList({memorizzato(kDiretto, giorni[0]), nonImportato(kDiretto, giorni[1], "SalvaTimbrature"),
-                                            nonImportato(kDiretto, giorni[2], "RecvFile"), memorizzato(kDiretto, giorni[3])}))
-        << racconta(esito);
-    EXPECT_EQ(riepilogo(esito), Riepilogo(1, 2, 2, 0)) << racconta(esito);
+    EXPECT_EQ(esito.codice, 1) << Racconta(esito);
+    EXPECT_EQ(registro(esito), QStringList({RigaMemorizzato(kDiretto, giorni[0]),
+                                            RigaNonImportato(kDiretto, giorni[1], "SalvaTimbrature"),
+                                            RigaNonImportato(kDiretto, giorni[2], "RecvFile"),
+                                            RigaMemorizzato(kDiretto, giorni[3])}))
+        << Racconta(esito);
+    EXPECT_EQ(RiepilogoDi(esito), Riepilogo(1, 2, 2, 0)) << Racconta(esito);
     ControllaGiorni(database(), cartellaPRE(kDiretto), kDiretto, {giorni[0], giorni[3]});
 
     const Esito rimasti = sync({"days", "3"});
-    EXPECT_EQ(rimasti.codice, 0) << racconta(rimasti);
-    EXPECT_EQ(righe(rimasti.uscita).replaceInStrings("\tstored", ""), QStringList({giorni[1].testo(), giorni[2].testo()}))
-        << racconta(rimasti);
+    EXPECT_EQ(rimasti.codice, 0) << Racconta(rimasti);
+    EXPECT_EQ(Righe(rimasti.uscita).replaceInStrings("\tstored", ""), QStringList({giorni[1].testo(), giorni[2].testo()}))
+        << Racconta(rimasti);
 }
 
 TEST_F(ZentarSyncConScatola, ATerminalThatCannotBeReachedLeavesTheOthersStoredAndExitsWith2)
@@ -500,17 +443,18 @@ TEST_F(ZentarSyncConScatola, ATerminalThatCannotBeReachedLeavesTheOthersStoredAn
     ASSERT_FALSE(testo.isEmpty());
 
     const Esito esito = sync({"download", "--all"});
-    EXPECT_EQ(esito.codice, 2) << racconta(esito);
+    EXPECT_EQ(esito.codice, 2) << Racconta(esito);
     const QStringList righeRegistro = registro(esito);
-    ASSERT_EQ(righeRegistro.size(), 10) << racconta(esito);
+    ASSERT_EQ(righeRegistro.size(), 10) << Racconta(esito);
     EXPECT_EQ(righeRegistro.mid(0, 4), memorizzati(kScatola, giorniScatola));
     EXPECT_TRUE(QRegularExpression("^terminal 2: not reached: DialNumber Fallita = -?\\d+: .+$").match(righeRegistro[4]).hasMatch())
         << righeRegistro[4].toStdString();
-    EXPECT_EQ(righeRegistro.mid(5, 4), QStringList({memorizzato(kDiretto, giorniDiretto[0]),
-                                                    nonImportato(kDiretto, giorniDiretto[1], "SalvaTimbrature"),
-                                                    memorizzato(kDiretto, giorniDiretto[2]), memorizzato(kDiretto, giorniDiretto[3])}));
+    EXPECT_EQ(righeRegistro.mid(5, 4), QStringList({RigaMemorizzato(kDiretto, giorniDiretto[0]),
+                                                    RigaNonImportato(kDiretto, giorniDiretto[1], "SalvaTimbrature"),
+                                                    RigaMemorizzato(kDiretto, giorniDiretto[2]),
+                                                    RigaMemorizzato(kDiretto, giorniDiretto[3])}));
     EXPECT_EQ(righeRegistro[9], QStringLiteral("terminal 4: not reached: InitCOMM Fallita = %1: %2").arg(init).arg(testo));
-    EXPECT_EQ(riepilogo(esito), Riepilogo(4, 7, 1, 2)) << racconta(esito);
+    EXPECT_EQ(RiepilogoDi(esito), Riepilogo(4, 7, 1, 2)) << Racconta(esito);
 
     ControllaGiorni(database(), cartellaPRE(kScatola), kScatola, giorniScatola);
     ControllaGiorni(database(), cartellaPRE(kDiretto), kDiretto, {giorniDiretto[0], giorniDiretto[2], giorniDiretto[3]});
@@ -546,13 +490,13 @@ TEST_F(ZentarSyncConScatola, RunsStartedTogetherTakeTurnsOnATerminalAndStoreEver
         // One run takes every day; the other then sees them stored and takes the latest again.
         const Esito primo = a->attendiFine(kLimite);
         const Esito secondo = b->attendiFine(kLimite);
-        EXPECT_EQ(primo.codice, 0) << racconta(primo);
-        EXPECT_EQ(secondo.codice, 0) << racconta(secondo);
+        EXPECT_EQ(primo.codice, 0) << Racconta(primo);
+        EXPECT_EQ(secondo.codice, 0) << Racconta(secondo);
         const bool primoPerPrimo = registro(primo).size() > registro(secondo).size();
         const Esito& tutti = primoPerPrimo ? primo : secondo;
         const Esito& ultimo = primoPerPrimo ? secondo : primo;
-        EXPECT_EQ(registro(tutti), memorizzati(kDiretto, giorniDiretto)) << racconta(tutti);
-        EXPECT_EQ(registro(ultimo), QStringList({memorizzato(kDiretto, giorniDiretto.back())})) << racconta(ultimo);
+        EXPECT_EQ(registro(tutti), memorizzati(kDiretto, giorniDiretto)) << Racconta(tutti);
+        EXPECT_EQ(registro(ultimo), QStringList({RigaMemorizzato(kDiretto, giorniDiretto.back())})) << Racconta(ultimo);
         ControllaGiorni(database(), cartellaPRE(kDiretto), kDiretto, giorniDiretto);
         EXPECT_EQ(FileSalvati(database(), kDiretto).size(), static_cast<size_t>(kGiorni));
     }
@@ -565,7 +509,7 @@ TEST_F(ZentarSyncConScatola, RunsStartedTogetherTakeTurnsOnATerminalAndStoreEver
         ucciso->uccidi();
         const Esito dopo = sync({"download", "1"});
         EXPECT_TRUE(dopo.finito) << "the lock of the killed run was left behind";
-        EXPECT_EQ(dopo.codice, 0) << racconta(dopo);
+        EXPECT_EQ(dopo.codice, 0) << Racconta(dopo);
     }
     {
         SCOPED_TRACE("two runs of every terminal started together");
@@ -573,12 +517,12 @@ TEST_F(ZentarSyncConScatola, RunsStartedTogetherTakeTurnsOnATerminalAndStoreEver
         const auto b = avviaSync({"download", "--all"});
         const Esito primo = a->attendiFine(kLimite);
         const Esito secondo = b->attendiFine(kLimite);
-        EXPECT_EQ(primo.codice, 0) << racconta(primo);
-        EXPECT_EQ(secondo.codice, 0) << racconta(secondo);
+        EXPECT_EQ(primo.codice, 0) << Racconta(primo);
+        EXPECT_EQ(secondo.codice, 0) << Racconta(secondo);
         // Per terminal one run takes what is new and the other the latest day again: the
         // modem's four days and its latest again, and the latest of the two others twice.
         EXPECT_EQ(registro(primo).size() + registro(secondo).size(), static_cast<qsizetype>(kGiorni + 1 + 2 + 2))
-            << racconta(primo) << racconta(secondo);
+            << Racconta(primo) << Racconta(secondo);
         ControllaGiorni(database(), cartellaPRE(kModem), kModem, giorniModem);
         ControllaGiorni(database(), cartellaPRE(kDiretto), kDiretto, giorniDiretto);
         ControllaGiorni(database(), cartellaPRE(kScatola), kScatola, {giorniScatola.back()});
@@ -612,22 +556,22 @@ TEST_F(ZentarSync, ExportWritesTheExportWindowsDayFilesOrOneCsvOfTheStoredPunche
             db->InserisciTimbratura(riga);
     }
 
-    const QString giorni = cartella("giorni");
+    const QString giorni = percorso("giorni");
     ASSERT_TRUE(QDir().mkpath(giorni));
     const Esito perGiorno = sync({"export", "3", "30/03/2025", "01/04/2025", giorni}, 60s);
-    EXPECT_EQ(perGiorno.codice, 0) << racconta(perGiorno);
+    EXPECT_EQ(perGiorno.codice, 0) << Racconta(perGiorno);
     EXPECT_EQ(QDir(giorni).entryList(QDir::Files, QDir::Name), QStringList({"PRE50330", "PRE50331", "PRE50401"}));
-    EXPECT_EQ(contenuto(QDir(giorni).filePath("PRE50330")), QByteArray("081500000001001\r\n174530100001002\r\n"));
-    EXPECT_EQ(contenuto(QDir(giorni).filePath("PRE50331")), QByteArray());
-    EXPECT_EQ(contenuto(QDir(giorni).filePath("PRE50401")),
+    EXPECT_EQ(ContenutoDelFile(QDir(giorni).filePath("PRE50330")), QByteArray("081500000001001\r\n174530100001002\r\n"));
+    EXPECT_EQ(ContenutoDelFile(QDir(giorni).filePath("PRE50331")), QByteArray());
+    EXPECT_EQ(ContenutoDelFile(QDir(giorni).filePath("PRE50401")),
               QByteArray("180000100001003\r\n075959000001003\r\n080001000001004\r\n"));
 
-    const QString csv = cartella("csv");
+    const QString csv = percorso("csv");
     ASSERT_TRUE(QDir().mkpath(csv));
     const Esito tabella = sync({"export", "3", "30/03/2025", "01/04/2025", csv, "--csv"}, 60s);
-    EXPECT_EQ(tabella.codice, 0) << racconta(tabella);
+    EXPECT_EQ(tabella.codice, 0) << Racconta(tabella);
     EXPECT_EQ(QDir(csv).entryList(QDir::Files), QStringList({"punches-3-20250330-20250401.csv"}));
-    EXPECT_EQ(contenuto(QDir(csv).filePath("punches-3-20250330-20250401.csv")),
+    EXPECT_EQ(ContenutoDelFile(QDir(csv).filePath("punches-3-20250330-20250401.csv")),
               QByteArray("terminal,date,time,direction,badge\n"
                          "3,2025-03-30,08:15:00,0,00001001\n"
                          "3,2025-03-30,17:45:30,1,00001002\n"
@@ -637,8 +581,8 @@ TEST_F(ZentarSync, ExportWritesTheExportWindowsDayFilesOrOneCsvOfTheStoredPunche
 
     // A range of one day without punches: the header alone, and one empty day file.
     const Esito vuoto = sync({"export", "3", "31/03/2025", "31/03/2025", csv, "--csv"}, 60s);
-    EXPECT_EQ(vuoto.codice, 0) << racconta(vuoto);
-    EXPECT_EQ(contenuto(QDir(csv).filePath("punches-3-20250331-20250331.csv")), QByteArray("terminal,date,time,direction,badge\n"));
+    EXPECT_EQ(vuoto.codice, 0) << Racconta(vuoto);
+    EXPECT_EQ(ContenutoDelFile(QDir(csv).filePath("punches-3-20250331-20250331.csv")), QByteArray("terminal,date,time,direction,badge\n"));
 }
 
 TEST_F(ZentarSyncConScatola, ClockComparesTheTerminalWithTheComputerAndSetWritesTheComputersTime)
@@ -661,7 +605,7 @@ TEST_F(ZentarSyncConScatola, ClockComparesTheTerminalWithTheComputerAndSetWrites
         esito = sync(QStringList{"clock", QString::number(codice)} + opzioni);
         dopo = QDateTime::currentDateTime();
         Orologi orologi;
-        const QStringList linee = righe(esito.uscita);
+        const QStringList linee = Righe(esito.uscita);
         const QString formato = QStringLiteral("dd/MM/yyyy hh:mm:ss");
         if (linee.size() >= 3 && linee[0].startsWith("terminal: ") && linee[1].startsWith("computer: ")) {
             orologi.terminale = QDateTime::fromString(linee[0].mid(10), formato);
@@ -682,30 +626,30 @@ TEST_F(ZentarSyncConScatola, ClockComparesTheTerminalWithTheComputerAndSetWrites
         QDateTime prima, dopo;
         Esito esito;
         const Orologi letti = leggi(caso.codice, {}, prima, dopo, esito);
-        EXPECT_EQ(esito.codice, 0) << racconta(esito);
-        ASSERT_TRUE(letti.terminale.isValid() && letti.computer.isValid() && letti.differenza) << racconta(esito);
-        EXPECT_GE(letti.computer.secsTo(dopo), -1) << racconta(esito);
-        EXPECT_GE(prima.secsTo(letti.computer), -1) << racconta(esito);
+        EXPECT_EQ(esito.codice, 0) << Racconta(esito);
+        ASSERT_TRUE(letti.terminale.isValid() && letti.computer.isValid() && letti.differenza) << Racconta(esito);
+        EXPECT_GE(letti.computer.secsTo(dopo), -1) << Racconta(esito);
+        EXPECT_GE(prima.secsTo(letti.computer), -1) << Racconta(esito);
         const qint64 avanti = letti.computer.secsTo(letti.terminale);
-        EXPECT_LE(std::abs(avanti - caso.scarto), 3) << racconta(esito);
+        EXPECT_LE(std::abs(avanti - caso.scarto), 3) << Racconta(esito);
         // The terminal's clock less the computer's; the two are read a moment apart.
-        EXPECT_LE(std::abs(*letti.differenza - avanti), 1) << racconta(esito);
+        EXPECT_LE(std::abs(*letti.differenza - avanti), 1) << Racconta(esito);
 
         const Orologi impostati = leggi(caso.codice, {"--set"}, prima, dopo, esito);
-        EXPECT_EQ(esito.codice, 0) << racconta(esito);
-        EXPECT_EQ(righe(esito.uscita).value(3), "set") << racconta(esito);
+        EXPECT_EQ(esito.codice, 0) << Racconta(esito);
+        EXPECT_EQ(Righe(esito.uscita).value(3), "set") << Racconta(esito);
 
         const Orologi riletti = leggi(caso.codice, {}, prima, dopo, esito);
-        EXPECT_EQ(esito.codice, 0) << racconta(esito);
-        ASSERT_TRUE(riletti.terminale.isValid() && riletti.computer.isValid() && riletti.differenza) << racconta(esito);
-        EXPECT_LE(std::abs(riletti.computer.secsTo(riletti.terminale)), 3) << racconta(esito);
-        EXPECT_LE(std::abs(*riletti.differenza), 3) << racconta(esito);
-        EXPECT_FALSE(righe(esito.uscita).contains("set")) << "set only with --set";
+        EXPECT_EQ(esito.codice, 0) << Racconta(esito);
+        ASSERT_TRUE(riletti.terminale.isValid() && riletti.computer.isValid() && riletti.differenza) << Racconta(esito);
+        EXPECT_LE(std::abs(riletti.computer.secsTo(riletti.terminale)), 3) << Racconta(esito);
+        EXPECT_LE(std::abs(*riletti.differenza), 3) << Racconta(esito);
+        EXPECT_FALSE(Righe(esito.uscita).contains("set")) << "set only with --set";
     }
 
     for (const QStringList& opzioni : {QStringList{}, QStringList{"--set"}}) {
         const Esito esito = sync(QStringList{"clock", "4"} + opzioni, 60s);
-        EXPECT_EQ(esito.codice, 2) << racconta(esito);
-        EXPECT_FALSE(righe(esito.uscita).contains("set")) << racconta(esito);
+        EXPECT_EQ(esito.codice, 2) << Racconta(esito);
+        EXPECT_FALSE(Righe(esito.uscita).contains("set")) << Racconta(esito);
     }
 }

@@ -18,6 +18,7 @@
 #include <QThread>
 
 #include "IndirizzoLocale.h"
+#include "InstallazioneSync.h"
 #include "QtPrinters.h"
 #include "RilevatoriDemo.h"
 #include "SupportoE2E.h"
@@ -77,12 +78,6 @@ std::vector<GiornoDiProva> giorniSulTerminale(int numero)
     return giorni;
 }
 
-QByteArray contenuto(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The first `quante` lines of the day's file, each ended by CR LF.
 QByteArray inizio(const GiornoDiProva& giorno, int quante)
 {
@@ -90,15 +85,6 @@ QByteArray inizio(const GiornoDiProva& giorno, int quante)
     for (const QString& riga : giorno.righe().mid(0, quante))
         testo += riga.toLatin1() + "\r\n";
     return testo;
-}
-
-std::string racconta(const Esito& esito)
-{
-    return QStringLiteral("exit %1%2\n--- stdout\n%3--- stderr\n%4")
-        .arg(esito.codice)
-        .arg(esito.finito ? QString() : QStringLiteral(" (killed: still running at the time limit)"))
-        .arg(esito.uscita, esito.errori)
-        .toStdString();
 }
 
 // Whether an exclusive lock on the file can be taken at once; it is let go at once.
@@ -194,45 +180,29 @@ const QString kContaFile = QStringLiteral(R"(SELECT COUNT(*) FROM file WHERE "Te
 
 }  // namespace
 
-class ZentarSyncUcciso : public ::testing::TestWithParam<CasoUccisione> {
+class ZentarSyncUcciso : public ::testing::TestWithParam<CasoUccisione>, protected InstallazioneSync {
 protected:
     void SetUp() override
     {
         AmbienteDiProva();
         if (GetParam().linea == Linea::Scatola && !IndirizzoDelSistema().startsWith(QLatin1String("127.")))
             GTEST_SKIP() << "this computer's name does not resolve to a loopback address";
-        ASSERT_TRUE(radice_.isValid() && porte_.isValid());
-        const QDir r(radice_.path());
-        ASSERT_TRUE(r.mkpath("bin/Timbrature"));
-        ASSERT_TRUE(QFile::link(ZENTAR_LIB_DIR, r.filePath("lib")));
-        ASSERT_TRUE(QFile::copy(ZENTAR_SYNC, programma()));
-        qputenv("COM_PORT_DIR", porte_.path().toLocal8Bit());
+        ASSERT_TRUE(Prepara());
     }
-    void TearDown() override { qunsetenv("COM_PORT_DIR"); }
-
-    QString programma() const { return radice_.filePath("bin/zentar-sync"); }
-    QString database() const { return radice_.filePath("bin/Zentar.db"); }
-    QString cartellaPRE() const { return radice_.filePath(QStringLiteral("bin/Timbrature/%1").arg(kCodice)); }
-    QString fileDiBlocco() const { return radice_.filePath(QStringLiteral("bin/.zentar-sync-%1.lock").arg(kCodice)); }
-
-    Esito sync(const QStringList& argomenti) const { return Esegui(programma(), argomenti, radice_.path(), kLimite); }
-    std::unique_ptr<ProgrammaAvviato> avviaSync(const QStringList& argomenti) const
-    {
-        return std::make_unique<ProgrammaAvviato>(programma(), argomenti, radice_.path());
-    }
+    QString fileDiBlocco() const { return percorso(QStringLiteral("bin/.zentar-sync-%1.lock").arg(kCodice)); }
 
     // The terminal holding `giorni` on a simulated device started with `opzioni`, registered in
     // Zentar.db as code kCodice.
     bool preparaTerminale(Linea linea, const std::vector<GiornoDiProva>& giorni, const QStringList& opzioni)
     {
-        const QString file = radice_.filePath("terminale");
+        const QString file = percorso("terminale");
         if (!ScriviGiorni(file, giorni))
             return false;
         const QStringList comuni = QStringList{"--files", file} + opzioni;
         const RilevatoreDemo demo = linea == Linea::Scatola ? avviaScatola(comuni) : avviaLinea(comuni);
         if (demo.Codice == 0)
             return false;
-        const StatoTerminale stato(radice_.filePath("bin"));
+        const StatoTerminale stato(cartellaProgramma());
         QString errore;
         const auto db = ApriDatabase(stato, &errore);
         if (!db) {
@@ -260,9 +230,9 @@ private:
     RilevatoreDemo avviaLinea(const QStringList& opzioni)
     {
         dispositivo_ = std::make_unique<ProgrammaAvviato>(
-            KAVEX_SIM, QStringList{"rs232", "--dir", porte_.path(), "--port", QString::number(kPortaDiretta)} + opzioni);
+            KAVEX_SIM, QStringList{"rs232", "--dir", porte(), "--port", QString::number(kPortaDiretta)} + opzioni);
         const QString pronta = dispositivo_->primaRiga();
-        if (pronta != QStringLiteral("ready ") + QDir(porte_.path()).filePath(QStringLiteral("COM%1").arg(kPortaDiretta))) {
+        if (pronta != QStringLiteral("ready ") + QDir(porte()).filePath(QStringLiteral("COM%1").arg(kPortaDiretta))) {
             ADD_FAILURE() << "the line did not start: " << pronta.toStdString() << dispositivo_->errori().toStdString();
             return {};
         }
@@ -270,8 +240,6 @@ private:
                         {{"Modem", false}, {"Portacom", kPortaDiretta}, {"Telefono", QString()}});
     }
 
-    QTemporaryDir radice_;
-    QTemporaryDir porte_;
 };
 
 TEST_P(ZentarSyncUcciso, TheRunAfterAKillLeavesEveryDayStoredExactlyOnce)
@@ -287,8 +255,8 @@ TEST_P(ZentarSyncUcciso, TheRunAfterAKillLeavesEveryDayStoredExactlyOnce)
 
     if (caso.ultimoGiornoGiaMemorizzato) {
         const Esito prima = sync({"download", codice, "--since", giorni.back().testo()});
-        ASSERT_EQ(prima.codice, 0) << racconta(prima);
-        ASSERT_EQ(FileSalvati(database(), kCodice).size(), 1u) << racconta(prima);
+        ASSERT_EQ(prima.codice, 0) << Racconta(prima);
+        ASSERT_EQ(FileSalvati(database(), kCodice).size(), 1u) << Racconta(prima);
     }
 
     {
@@ -298,8 +266,8 @@ TEST_P(ZentarSyncUcciso, TheRunAfterAKillLeavesEveryDayStoredExactlyOnce)
         switch (caso.punto) {
         case Punto::Trasferimento: {
             // Kavex waits seconds for the record that never comes: time enough to kill.
-            const QString locale = QDir(cartellaPRE()).filePath(grande.nome());
-            ASSERT_TRUE(AttendiFinche([&] { return contenuto(locale) == inizio(grande, kInterrottoDopo) || finito(); }, kLimite));
+            const QString locale = QDir(cartellaPRE(kCodice)).filePath(grande.nome());
+            ASSERT_TRUE(AttendiFinche([&] { return ContenutoDelFile(locale) == inizio(grande, kInterrottoDopo) || finito(); }, kLimite));
             ASSERT_FALSE(finito()) << "the run ended before the transfer broke off";
             break;
         }
@@ -321,8 +289,8 @@ TEST_P(ZentarSyncUcciso, TheRunAfterAKillLeavesEveryDayStoredExactlyOnce)
     EXPECT_TRUE(liberoDaBloccare(fileDiBlocco())) << "the killed run's lock is still held";
 
     const Esito dopo = sync({"download", codice});
-    ASSERT_TRUE(dopo.finito) << racconta(dopo);
-    EXPECT_EQ(dopo.codice, 0) << racconta(dopo);
+    ASSERT_TRUE(dopo.finito) << Racconta(dopo);
+    EXPECT_EQ(dopo.codice, 0) << Racconta(dopo);
 
     const std::vector<RigaFile> righe = FileSalvati(database(), kCodice);
     QStringList nomiSalvati;
@@ -333,15 +301,15 @@ TEST_P(ZentarSyncUcciso, TheRunAfterAKillLeavesEveryDayStoredExactlyOnce)
     for (const GiornoDiProva& giorno : giorni) {
         SCOPED_TRACE(giorno.testo().toStdString());
         nomi << giorno.nome();
-        EXPECT_EQ(contenuto(QDir(cartellaPRE()).filePath(giorno.nome())), giorno.contenuto());
-        EXPECT_EQ(TimbratureSalvate(database(), kCodice, giorno.testo()), giorno.attese()) << racconta(dopo);
+        EXPECT_EQ(ContenutoDelFile(QDir(cartellaPRE(kCodice)).filePath(giorno.nome())), giorno.contenuto());
+        EXPECT_EQ(TimbratureSalvate(database(), kCodice, giorno.testo()), giorno.attese()) << Racconta(dopo);
         const auto riga = std::find_if(righe.begin(), righe.end(), [&](const RigaFile& r) { return r.NomeFile == giorno.nome(); });
         ASSERT_NE(riga, righe.end()) << "no row in file";
         EXPECT_EQ(riga->Data, giorno.testo());
         EXPECT_EQ(riga->Blob, QString::fromLatin1(giorno.contenuto()));
     }
     EXPECT_EQ(nomiSalvati, nomi) << "one row in file per day";
-    EXPECT_EQ(QDir(cartellaPRE()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), nomi)
+    EXPECT_EQ(QDir(cartellaPRE(kCodice)).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), nomi)
         << "the folder holds the days' files and nothing else";
     EXPECT_EQ(Doppioni(database()), QStringList());
 }
