@@ -1,6 +1,7 @@
 #include "DataSource.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlError>
 
 #include "OdbcDataSources.h"
@@ -16,8 +17,14 @@ QSqlDatabase addConnection(MotoreDatabase motore, const QString& cartellaProgram
         db.setDatabaseName(kNomeConnessione);  // the data source name; its settings give the login
         return db;
     }
+    const QString file = QDir(cartellaProgramma).filePath(QStringLiteral("Zentar.db"));
+    // SQLite would make a new database writable by its owner alone (0644), and gives its
+    // journals the database's permissions: made here, the file's permissions follow the umask,
+    // so that an installation shared by a group of operators stays writable by all of them.
+    // When it cannot be made, opening reports why.
+    QFile(file).open(QIODevice::WriteOnly | QIODevice::NewOnly);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kNomeConnessione);
-    db.setDatabaseName(QDir(cartellaProgramma).filePath(QStringLiteral("Zentar.db")));
+    db.setDatabaseName(file);
     return db;
 }
 

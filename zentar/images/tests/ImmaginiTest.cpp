@@ -126,7 +126,7 @@ TEST_F(Immagini, InstallingPutsThePicturesAndAnEmptyFolderBesideThePrograms)
     QProcess cmake;
     cmake.setProcessChannelMode(QProcess::MergedChannels);
     cmake.start(QStringLiteral(CMAKE_COMMAND_PATH),
-                {"--install", ZENTAR_BUILD_DIR, "--prefix", prefisso.path(), "--component", "zentar_runtime"});
+                {"--install", ZENTAR_BUILD_DIR, "--prefix", prefisso.path(), "--component", "programs"});
     ASSERT_TRUE(cmake.waitForFinished(60'000));
     ASSERT_EQ(cmake.exitCode(), 0) << cmake.readAll().toStdString();
     controllaCartellaProgramma(prefisso.filePath("bin"));
