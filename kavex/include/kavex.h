@@ -14,6 +14,11 @@
  * - Texts are zero-terminated 8-bit strings. Output buffers belong to the caller and are never
  *   written past the size given here. A null pointer is refused with error 3, never dereferenced.
  * - The library keeps one process-wide state and expects one caller thread at a time.
+ *
+ * Building against an installation (in /opt/zentar unless another prefix was chosen):
+ *   cc prog.c $(pkg-config --cflags --libs kavex)     with PKG_CONFIG_PATH=/opt/zentar/lib/pkgconfig
+ *   find_package(Kavex) and target_link_libraries(prog PRIVATE Kavex::kavex)   in CMake
+ * libkavex.so loads libselvoc.so from its own folder when a Selvo bus mode is opened.
  */
 #ifndef KAVEX_H
 #define KAVEX_H
@@ -103,10 +108,12 @@ KAVEX_API int32_t Set232TimeOut(int32_t seconds);
 KAVEX_API int32_t SetSelvoTimeOut(int32_t seconds);
 /* The wait for a terminal's reply, in seconds. */
 KAVEX_API int32_t Get232TimeOut(void);
-/* Sets the total wait of one exchange with the network box, in seconds (more than 0). */
+/* Sets the total wait of one exchange with the network box, in seconds (more than 0; held at
+ * about 24 days). 0, or -1 with error 3. GetWinSockTimeOut returns it in seconds. */
 KAVEX_API int32_t SetWinSockTimeOut(int32_t seconds);
 KAVEX_API int32_t GetWinSockTimeOut(void);
-/* Sets the quiet time used to empty an RS232 line after a failed receive, 1-20 seconds. */
+/* Sets the quiet time used to empty an RS232 line after a failed receive, 1-20 seconds.
+ * 0, or -1 with error 3. */
 KAVEX_API int32_t PurgeRS232TimeOut(int32_t seconds);
 
 /* Write the version of libkavex.so or libselvoc.so (KAVEX_VERSION_SIZE bytes): of a file version
@@ -131,9 +138,12 @@ KAVEX_API int32_t SendCommand(const char* command, char* reply);
 /* Sends a command without waiting for a reply. 0, or -1 (2, 3, 4, 42; 77, 78, 79, 96, 97 behind
  * the network box, which must acknowledge it). */
 KAVEX_API int32_t PostCommand(const char* command);
-/* Takes a reply line that has already arrived, without waiting (KAVEX_REPLY_SIZE bytes). */
+/* Takes a reply line that has already arrived, without waiting, into `reply` (KAVEX_REPLY_SIZE
+ * bytes). 0, or -1: 3 null `reply`, 2 no device, 4 no terminal, 40 no whole line waiting (79
+ * behind the network box), or the reader's error (35, 41, 70, 93; 78, 96, 97 behind the box). */
 KAVEX_API int32_t GetResponse(char* reply);
-/* Waits up to one second for a line the terminal sends (KAVEX_REPLY_SIZE bytes). */
+/* Waits up to one second for a line the terminal sends of its own into `text`
+ * (KAVEX_REPLY_SIZE bytes). 0, or -1 with the errors of GetResponse. */
 KAVEX_API int32_t GetMsgEx(char* text);
 
 /* ---- Dial-up modem -------------------------------------------------------------------- */

@@ -15,6 +15,9 @@
  * one core busy until it returns.
  *
  * Time units: a tick is 1/950 s (about 1.05 ms), a fine tick 1/9500 s (about 105 us).
+ *
+ * Building against an installation (in /opt/zentar unless another prefix was chosen):
+ * `pkg-config --cflags --libs selvoc`, or find_package(Kavex) and the target Kavex::selvoc.
  */
 #ifndef SELVOC_H
 #define SELVOC_H
