@@ -209,17 +209,10 @@ protected:
             break;
         case Via::Modem: rilevatore = Variante(base, kCodice, "Magazzino (modem)"); break;
         case Via::Linea:
-            rilevatore = Variante(base, kCodice, "Reparto (linea)", {{"Modem", false}, {"Telefono", QString()}});
+            rilevatore = RilevatoreSullaLinea(kCodice, "Reparto (linea)", kPorta);
             break;
         }
-        const StatoTerminale stato(cartellaProgramma());
-        QString errore;
-        const auto db = ApriDatabase(stato, &errore);
-        if (!db) {
-            ADD_FAILURE() << errore.toStdString();
-            return false;
-        }
-        return RegistraRilevatori(*db, {rilevatore}).front().registrato;
+        return InstallazioneSync::registra({rilevatore});
     }
 
     Esito scarica() const { return sync({"download", QString::number(kCodice)}, kLimiteSync); }

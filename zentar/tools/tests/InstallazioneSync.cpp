@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "DMDatabase.h"
+#include "TerminalState.h"
+
 namespace {
 
 bool riuscito(bool fatto, const char* passo)
@@ -35,6 +38,24 @@ bool InstallazioneSync::Prepara()
 QString InstallazioneSync::cartellaPRE(int codice) const
 {
     return percorso(QStringLiteral("bin/Timbrature/%1").arg(codice));
+}
+
+bool InstallazioneSync::registra(std::vector<zentar::RilevatoreDemo> rilevatori) const
+{
+    const zentar::StatoTerminale stato(cartellaProgramma());
+    QString errore;
+    const auto db = ApriDatabase(stato, &errore);
+    if (!db) {
+        ADD_FAILURE() << errore.toStdString();
+        return false;
+    }
+    for (const zentar::RegistrazioneDemo& esito : zentar::RegistraRilevatori(*db, std::move(rilevatori))) {
+        if (!esito.registrato) {
+            ADD_FAILURE() << "code " << esito.rilevatore.Codice << " was taken";
+            return false;
+        }
+    }
+    return true;
 }
 
 Esito InstallazioneSync::sync(const QStringList& argomenti, std::chrono::milliseconds limite) const

@@ -5,11 +5,13 @@
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "RilevatoriDemo.h"
 #include "SupportoE2E.h"
 
 class InstallazioneSync {
@@ -31,6 +33,10 @@ public:
     QString database() const { return percorso("bin/Zentar.db"); }
     QString cartellaPRE(int codice) const;
     QString porte() const { return porte_.path(); }
+
+    // Registers the terminals in the data source the program opens, through Zentar's own data
+    // module; false, with a failure of the test, when it cannot be opened or a code is taken.
+    bool registra(std::vector<zentar::RilevatoreDemo> rilevatori) const;
 
     // A run to its end, from a working folder that is not the program's. A download of a few
     // days pauses a second before each and may dial a modem: minutes, not seconds.

@@ -175,6 +175,12 @@ zentar::RilevatoreDemo Variante(const zentar::RilevatoreDemo& base, int codice, 
     return copia;
 }
 
+zentar::RilevatoreDemo RilevatoreSullaLinea(int codice, const QString& descrizione, int porta)
+{
+    const zentar::RilevatoreDemo modem = zentar::RilevatoriDemo({.portaScatola = 1, .portaModem = porta})[1];
+    return Variante(modem, codice, descrizione, {{"Modem", false}, {"Telefono", QString()}});
+}
+
 QString RiepilogoDi(const Esito& esito)
 {
     const QStringList uscita = Righe(esito.uscita);

@@ -66,6 +66,9 @@ QStringList Doppioni(const QString& database);
 zentar::RilevatoreDemo Variante(const zentar::RilevatoreDemo& base, int codice, const QString& descrizione,
                                 std::initializer_list<std::pair<QString, QVariant>> cambi = {});
 
+// The demo's modem terminal registered as a terminal on a direct line at `porta`.
+zentar::RilevatoreDemo RilevatoreSullaLinea(int codice, const QString& descrizione, int porta);
+
 // zentar-sync's summary of a run: the last line of its standard output, empty when none.
 QString RiepilogoDi(const Esito& esito);
 

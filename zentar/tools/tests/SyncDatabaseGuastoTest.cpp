@@ -68,7 +68,7 @@ protected:
             KAVEX_SIM, QStringList{"rs232", "--dir", porte(), "--port", QString::number(kPorta), "--files",
                                    terminale_.path()});
         ASSERT_EQ(linea_->primaRiga(), QStringLiteral("ready ") + porta()) << linea_->errori().toStdString();
-        registra();
+        ASSERT_TRUE(registra({RilevatoreSullaLinea(kCodice, QStringLiteral("Reparto (linea)"), kPorta)}));
     }
     void TearDown() override
     {
@@ -117,18 +117,6 @@ protected:
     }
 
     // The terminal's row, written by Zentar's own data module.
-    void registra()
-    {
-        const StatoTerminale stato(cartellaProgramma());
-        QString errore;
-        const auto db = ApriDatabase(stato, &errore);
-        ASSERT_NE(db, nullptr) << errore.toStdString();
-        const RilevatoreDemo modem = RilevatoriDemo({.portaScatola = 1, .portaModem = 2})[1];
-        const RilevatoreDemo diretto = Variante(modem, kCodice, QStringLiteral("Reparto (linea)"),
-                                                {{"Modem", false}, {"Portacom", kPorta}, {"Telefono", QString()}});
-        for (const RegistrazioneDemo& esito : RegistraRilevatori(*db, {diretto}))
-            ASSERT_TRUE(esito.registrato);
-    }
 
     // Every day whole: the file in the folder, its punches once each in line order, and the
     // latest `file` row of its name holding its text.

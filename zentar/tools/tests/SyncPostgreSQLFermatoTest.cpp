@@ -111,7 +111,9 @@ protected:
                                    terminale_.path()});
         ASSERT_EQ(linea_->primaRiga(), QStringLiteral("ready ") + QDir(porte()).filePath("COM3"))
             << linea_->errori().toStdString();
-        registra();
+        // The program, and so the registration, takes the PostgreSQL data source.
+        ASSERT_EQ(MotoreScelto(MotoreDatabase::Automatico), MotoreDatabase::ODBC);
+        ASSERT_TRUE(registra({RilevatoreSullaLinea(kCodice, QStringLiteral("Reparto (linea)"), kPorta)}));
     }
     // The server runs again before the turn passes to another test.
     void TearDown() override
@@ -122,19 +124,6 @@ protected:
 
     Esito scarica() const { return sync({"download", QString::number(kCodice)}, kLimite); }
 
-    void registra()
-    {
-        const StatoTerminale stato(cartellaProgramma());
-        QString errore;
-        const auto db = ApriDatabase(stato, &errore);
-        ASSERT_NE(db, nullptr) << errore.toStdString();
-        ASSERT_EQ(db->dbZentar().driverName(), "QODBC");
-        const RilevatoreDemo modem = RilevatoriDemo({.portaScatola = 1, .portaModem = 2})[1];
-        const RilevatoreDemo diretto = Variante(modem, kCodice, QStringLiteral("Reparto (linea)"),
-                                                {{"Modem", false}, {"Portacom", kPorta}, {"Telefono", QString()}});
-        for (const RegistrazioneDemo& esito : RegistraRilevatori(*db, {diretto}))
-            ASSERT_TRUE(esito.registrato);
-    }
 
     // The punches stored for a day, "badge direction hh.mm.ss" in ID order, read by Zentar's
     // data module; and whether every day's latest `file` row holds its text.

@@ -125,30 +125,11 @@ class ZentarSync : public ::testing::Test, protected InstallazioneSync {
 protected:
     void SetUp() override { ASSERT_TRUE(Prepara()); }
 
-    // The rows of the terminals in the data source, written by Zentar's own data module.
-    bool registra(std::vector<RilevatoreDemo> rilevatori) const
-    {
-        const StatoTerminale stato(cartellaProgramma());
-        QString errore;
-        const auto db = ApriDatabase(stato, &errore);
-        if (!db) {
-            ADD_FAILURE() << errore.toStdString();
-            return false;
-        }
-        for (const RegistrazioneDemo& esito : RegistraRilevatori(*db, std::move(rilevatori))) {
-            if (!esito.registrato) {
-                ADD_FAILURE() << "code " << esito.rilevatore.Codice << " was taken";
-                return false;
-            }
-        }
-        return true;
-    }
-
     static RilevatoreDemo scatola(int porta) { return RilevatoriDemo({.portaScatola = porta, .portaModem = kPortaModem})[0]; }
     static RilevatoreDemo modem(int porta = kPortaModem) { return RilevatoriDemo({.portaScatola = 1, .portaModem = porta})[1]; }
     static RilevatoreDemo diretto(int codice, const QString& descrizione, int porta)
     {
-        return Variante(modem(), codice, descrizione, {{"Modem", false}, {"Portacom", porta}, {"Telefono", QString()}});
+        return RilevatoreSullaLinea(codice, descrizione, porta);
     }
     static RilevatoreDemo assente() { return diretto(kAssente, QStringLiteral("Cantina (porta assente)"), kPortaAssente); }
 

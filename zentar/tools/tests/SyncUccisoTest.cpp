@@ -200,16 +200,7 @@ protected:
             return false;
         const QStringList comuni = QStringList{"--files", file} + opzioni;
         const RilevatoreDemo demo = linea == Linea::Scatola ? avviaScatola(comuni) : avviaLinea(comuni);
-        if (demo.Codice == 0)
-            return false;
-        const StatoTerminale stato(cartellaProgramma());
-        QString errore;
-        const auto db = ApriDatabase(stato, &errore);
-        if (!db) {
-            ADD_FAILURE() << errore.toStdString();
-            return false;
-        }
-        return RegistraRilevatori(*db, {demo}).front().registrato;
+        return demo.Codice != 0 && registra({demo});
     }
 
     std::unique_ptr<ProgrammaAvviato> dispositivo_;
@@ -236,8 +227,7 @@ private:
             ADD_FAILURE() << "the line did not start: " << pronta.toStdString() << dispositivo_->errori().toStdString();
             return {};
         }
-        return Variante(RilevatoriDemo({.portaScatola = 1, .portaModem = 2})[1], kCodice, "Reparto (linea)",
-                        {{"Modem", false}, {"Portacom", kPortaDiretta}, {"Telefono", QString()}});
+        return RilevatoreSullaLinea(kCodice, "Reparto (linea)", kPortaDiretta);
     }
 
 };
