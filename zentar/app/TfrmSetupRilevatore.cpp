@@ -2,13 +2,13 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDataWidgetMapper>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMetaProperty>
 #include <QShortcut>
 #include <QSqlTableModel>
 #include <QTabWidget>
@@ -16,7 +16,9 @@
 
 #include "CampoIntero.h"
 #include "Controlli.h"
+#include "Errors.h"
 #include "GruppoValori.h"
+#include "SceltaTesto.h"
 
 namespace zentar {
 
@@ -105,7 +107,31 @@ TfrmSetupRilevatore::TfrmSetupRilevatore(StatoTerminale& stato, TDMDatabase& dat
 
 void TfrmSetupRilevatore::lega(QWidget* controllo, const char* colonna)
 {
-    mapper_->addMapping(controllo, database_.tblRilevatori()->fieldIndex(QString::fromLatin1(colonna)));
+    const int indice = database_.tblRilevatori()->fieldIndex(QString::fromLatin1(colonna));
+    mapper_->addMapping(controllo, indice);
+    legami_.append({controllo, indice, controllo->metaObject()->userProperty().name()});
+}
+
+void TfrmSetupRilevatore::ricordaMostrati()
+{
+    mostrati_.clear();
+    for (const Legame& l : legami_)
+        mostrati_.append(l.controllo->property(l.proprieta.constData()));
+}
+
+// Only the fields whose value differs from what they showed write their column.
+void TfrmSetupRilevatore::scriviModifiche()
+{
+    const int riga = database_.RigaCorrente();
+    if (riga < 0)
+        return;
+    QSqlTableModel& tabella = *database_.tblRilevatori();
+    for (qsizetype i = 0; i < legami_.size() && i < mostrati_.size(); ++i) {
+        const Legame& l = legami_.at(i);
+        const QVariant valore = l.controllo->property(l.proprieta.constData());
+        if (valore != mostrati_.at(i) && !tabella.setData(tabella.index(riga, l.colonna), valore))
+            throw DatabaseError(QStringLiteral("Colonna \"%1\" non scrivibile").arg(tabella.record().fieldName(l.colonna)));
+    }
 }
 
 QLineEdit* TfrmSetupRilevatore::testo(QWidget* genitore, QGridLayout* griglia, const char* nome,
@@ -232,13 +258,11 @@ QWidget* TfrmSetupRilevatore::creaAccessi()
     QCheckBox* pin = spunta(scheda, "chkAbilitaPIN", QStringLiteral("Abilita uso PIN (solo Ovrid)"));
     g->addWidget(pin, g->rowCount(), 0, 1, 2);
     lega(pin, "AbilitaPINAccessi");
-    auto* modo = new QComboBox(scheda);
-    modo->setObjectName(QStringLiteral("cmbModoAccessi"));
-    modo->addItems({QStringLiteral("Disabilitato"), QStringLiteral("Solo attivazione relé"),
+    auto* modo = new SceltaTesto("cmbModoAccessi", {QStringLiteral("Disabilitato"), QStringLiteral("Solo attivazione relé"),
                     QStringLiteral("QVGROUPS come Black List"), QStringLiteral("QVGROUPS, QVCARDS,... White List"),
                     QStringLiteral("QVCARDS, no QVGROUPS, White List"), QStringLiteral("QVCARDS Black List"),
                     QStringLiteral("QVCARDS Black List (passaggi singoli)"),
-                    QStringLiteral("QVCARDS, QVPOOLS, QVTIMET, QVTGATE, ... WhiteList")});
+                    QStringLiteral("QVCARDS, QVPOOLS, QVTIMET, QVTGATE, ... WhiteList")}, scheda);
     const int rigaModo = g->rowCount();
     g->addWidget(new QLabel(QStringLiteral("Modo accessi (solo TIREL/2P)"), scheda), rigaModo, 0);
     g->addWidget(modo, rigaModo, 1);
@@ -296,9 +320,7 @@ QWidget* TfrmSetupRilevatore::creaComunicazione()
     QCheckBox* nelPre = spunta(selvo, "chkIndSlvPresenteNelPre", QStringLiteral("Presente nel PRE"));
     gsel->addWidget(nelPre, 1, 0, 1, 2);
     lega(nelPre, "IndSlvPresenteNelPre");
-    auto* unita = new QComboBox(selvo);
-    unita->setObjectName(QStringLiteral("cmbDir"));
-    unita->addItems({QStringLiteral("A"), QStringLiteral("B")});
+    auto* unita = new SceltaTesto("cmbDir", {QStringLiteral("A"), QStringLiteral("B")}, selvo);
     unita->setEnabled(false);
     unita->hide();
     lega(unita, "Dir");
@@ -345,7 +367,11 @@ QWidget* TfrmSetupRilevatore::creaComunicazione()
     return scheda;
 }
 
-void TfrmSetupRilevatore::MostraRigaCorrente() { mapper_->setCurrentIndex(database_.RigaCorrente()); }
+void TfrmSetupRilevatore::MostraRigaCorrente()
+{
+    mapper_->setCurrentIndex(database_.RigaCorrente());
+    ricordaMostrati();
+}
 
 void TfrmSetupRilevatore::showEvent(QShowEvent* evento)
 {
@@ -416,7 +442,7 @@ void TfrmSetupRilevatore::btnAnnullaClick() { chiudi(false); }
 void TfrmSetupRilevatore::chiudi(bool applica)
 {
     if (applica) {
-        mapper_->submit();
+        scriviModifiche();
         database_.ApplicaRilevatori();
     } else {
         database_.AnnullaRilevatori();

@@ -2,6 +2,8 @@
 // The terminal edit window: every setting of the current terminal of the register on four
 // tabs. Its fields always show the current row; what the operator changes reaches the table
 // only with "Conferma" (Yes), and "No" or "Annulla" drop it together with a pending new row.
+// Like a data-aware control, a field writes its column only when its value was changed since
+// the row was shown: a stored value that no item of a radio group or list shows stays as it is.
 
 #include <QWidget>
 
@@ -46,6 +48,8 @@ private:
     QLineEdit* testo(QWidget* genitore, QGridLayout* griglia, const char* nome, const QString& etichetta,
                      const char* colonna);
     void lega(QWidget* controllo, const char* colonna);
+    void ricordaMostrati();
+    void scriviModifiche();
 
     void rdbModCollegamentoChange();
     void btPresenzeDefaultClick();
@@ -59,6 +63,16 @@ private:
     DialogService& dialoghi_;
     Navigazione& navigazione_;
     QDataWidgetMapper* mapper_ = nullptr;
+
+    // A bound field, the column it shows and the property that holds its value.
+    struct Legame {
+        QWidget* controllo;
+        int colonna;
+        QByteArray proprieta;
+    };
+    QList<Legame> legami_;
+    // The value each bound field showed when the row was last shown, in the order of legami_.
+    QList<QVariant> mostrati_;
 
     QTabWidget* PageControl = nullptr;
     QLineEdit* eCodice = nullptr;

@@ -171,6 +171,90 @@ TEST_F(Registro, EveryKindOfFieldStoresItsColumn)
     EXPECT_EQ(riga.value("ModoAccessi").toString(), "QVCARDS Black List");
 }
 
+namespace {
+
+// Every column of a stored row but `tranne`, as "name=value", a null written as "name=NULL".
+QStringList colonneTranne(const QSqlRecord& riga, const QString& tranne)
+{
+    QStringList colonne;
+    for (int i = 0; i < riga.count(); ++i) {
+        if (riga.fieldName(i).compare(tranne, Qt::CaseInsensitive) == 0)
+            continue;
+        const QVariant v = riga.value(i);
+        colonne << riga.fieldName(i) + "=" + (v.isNull() ? QStringLiteral("NULL") : v.toString());
+    }
+    return colonne;
+}
+
+}  // namespace
+
+TEST_F(Registro, ModificaWritesOnlyWhatTheOperatorChanged)
+{
+    // A row whose values every control shows, looked at before each odd one, so that a control
+    // that keeps the text of the row shown before would write it.
+    registra(1, {{"Portacom", 1}, {"Baudrate", 9600}, {"Parita", 0}, {"Modalita_col", 3},
+                 {"ModoAccessi", "QVCARDS Black List"}, {"Dir", "A"}, {"Memorizzazione", 1}});
+    const struct {
+        int codice;
+        Colonne colonne;
+    } casi[] = {
+        {2, {{"Portacom", 7}, {"Modalita_col", 3}}},
+        {3, {{"Portacom", 9000}, {"Modalita_col", 6}, {"Indiriz_lanbrick", "127.0.0.2"}}},
+        {4, {{"Baudrate", 115200}, {"Parita", 9}}},
+        {5, {{"Modalita_col", 7}, {"Memorizzazione", 5}}},
+        {6, {{"ModoAccessi", ""}, {"Dir", ""}}},
+        {7, {{"ModoAccessi", "Modo di un'altra versione"}, {"Dir", "C"}}},
+    };
+    for (const auto& caso : casi)
+        registra(caso.codice, caso.colonne);
+
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.codice);
+        const QStringList prima = colonneTranne(memorizzato(caso.codice), "Descrizione");
+        apriLista();
+        rigaDi(1);
+        pulsanteLista("BitBtn2");
+        clic(in<QWidget>(scheda(), "btnAnnulla"));
+        rigaDi(caso.codice);
+        pulsanteLista("BitBtn2");
+        campoScheda("eDescrizione")->setText("Descrizione nuova");
+        conferma(Answer::Yes);
+        EXPECT_EQ(memorizzato(caso.codice).value("Descrizione").toString(), "Descrizione nuova");
+        EXPECT_EQ(colonneTranne(memorizzato(caso.codice), "Descrizione"), prima);
+        pulsanteLista("BitBtn6");
+    }
+}
+
+TEST_F(Registro, ANewRowKeepsWhatNuovoGivesItWhereTheOperatorSetsNothing)
+{
+    registra(1, {{"Portacom", 8499}, {"Baudrate", 9600}, {"Modalita_col", 6}, {"ModoAccessi", "QVCARDS Black List"},
+                 {"Dir", "B"}, {"Memorizzazione", 1}});
+    apriLista();
+    rigaDi(1);
+    pulsanteLista("BitBtn2");
+    clic(in<QWidget>(scheda(), "btnAnnulla"));
+    pulsanteLista("BitBtn1");
+    campoScheda("eDescrizione")->setText("Mensa");
+    conferma(Answer::Yes);
+
+    const QSqlRecord nuova = memorizzato(2);
+    EXPECT_EQ(nuova.value("Descrizione").toString(), "Mensa");
+    EXPECT_EQ(nuova.value("ModoAccessi").toString(), "") << "no text of the list";
+    EXPECT_EQ(nuova.value("Dir").toString(), "");
+    for (const char* numero : {"Portacom", "Baudrate", "Parita", "Modalita_col", "Memorizzazione", "Indirizzo"})
+        EXPECT_TRUE(nuova.value(numero).isNull()) << numero;
+    for (const char* testo : {"Pos_Ora", "Len_Ora", "Pos_Cartellino", "Telefono", "Indiriz_lanbrick"})
+        EXPECT_EQ(nuova.value(testo).toString(), "") << testo;
+
+    // The layout defaults are a change the operator makes.
+    pulsanteLista("BitBtn1");
+    clic(in<QWidget>(scheda(), "btPresenzeDefault"));
+    conferma(Answer::Yes);
+    EXPECT_EQ(memorizzato(3).value("Pos_Cartellino").toString(), "7");
+    EXPECT_EQ(memorizzato(3).value("RecLen").toString(), "17");
+    EXPECT_TRUE(memorizzato(3).value("Baudrate").isNull());
+}
+
 TEST_F(Registro, TheModeRuleFollowsTheShownMode)
 {
     registra(1, {{"Modalita_col", 6}});
