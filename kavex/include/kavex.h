@@ -85,7 +85,8 @@ KAVEX_API extern int hCommId;
  *   73 it granted another version than 1.1 (GetError shows the number); the computer's own
  *   addresses could not be listed: 6, 8, 9, 32, 33 or 34.
  * Mode 7 returns -1 with the error code left at 0. Every call, refused or not, restores the
- * default terminal password and cipher key.
+ * default terminal password and cipher key, and chooses the first adapter of GetAllIPAddress
+ * again (also for a network box left open by the refused call).
  */
 KAVEX_API int32_t InitCOMM(int32_t port, int32_t mode, int32_t baud, int32_t format);
 
@@ -192,7 +193,8 @@ KAVEX_API int32_t HangUp(void);
 /*
  * Selects the network box at `address`, a dotted IPv4 address in canonical form (7-15
  * characters, no leading zeros or blanks), and opens the socket, bound to the adapter chosen
- * with ChangeAdapter and to the local port of InitCOMM; a socket still open is closed first.
+ * with ChangeAdapter (the first of GetAllIPAddress when none was) and to the local port of
+ * InitCOMM; a socket still open is closed first.
  * Asks the box for its status, "X", up to SetWinSockTimeOut / 2 s times (at least once), 2 s
  * each; a status answer holding "V" selects the box, on a multi-drop serial side ("C3" in the
  * answer, terminals 1-254) or on one terminal directly (terminal 0). Deselects the terminal
@@ -224,9 +226,12 @@ KAVEX_API int32_t LbxReset(void);
  * 2 no device, 5 the device is not the network box. */
 KAVEX_API int32_t SetRemoteUDPPort(int32_t port);
 
-/* Chooses the local adapter whose address (as GetAllIPAddress lists it; "0.0.0.0" binds to every
- * address) the next SetIPAddress binds to. 0, or -1: 3 null address, 2 the device is not the
- * network box, 101 no such adapter (the first adapter is chosen instead). */
+/* Chooses the local adapter whose address (exactly as GetAllIPAddress lists it; "0.0.0.0" binds
+ * to every address) the next SetIPAddress binds to. Until then, and again after every InitCOMM,
+ * the first one is chosen: on a computer on a network that is its first network interface, not
+ * loopback, so a box on loopback (a simulator) needs a loopback adapter or "0.0.0.0" here.
+ * 0, or -1: 3 null address, 2 the device is not the network box, 101 no such adapter (the first
+ * adapter is chosen instead). */
 KAVEX_API int32_t ChangeAdapter(const char* address);
 
 /* Writes the chosen adapter's address into `address` (KAVEX_ADDRESS_SIZE bytes; empty when the
@@ -235,9 +240,11 @@ KAVEX_API int32_t ChangeAdapter(const char* address);
 KAVEX_API int32_t GetLocalIPAddress(char* address);
 
 /* Writes every adapter's address, each followed by "|", into `addresses`
- * (KAVEX_ADDRESS_LIST_SIZE bytes): the computer's own addresses (at most five), then "0.0.0.0";
- * empty when the computer has no address. 0, or -1: 3 null buffer, 2 the device is not the
- * network box. */
+ * (KAVEX_ADDRESS_LIST_SIZE bytes), as InitCOMM listed them: the IPv4 addresses of the computer's
+ * network interfaces that are up, those of other interfaces first and loopback last, each once,
+ * at most five; where no interface is listed, the addresses the computer's host name resolves
+ * to; then "0.0.0.0". For example "192.0.2.2|127.0.0.1|0.0.0.0|". Empty when the computer has
+ * no address. 0, or -1: 3 null buffer, 2 the device is not the network box. */
 KAVEX_API int32_t GetAllIPAddress(char* addresses);
 
 /* ---- Progress display ----------------------------------------------------------------- */

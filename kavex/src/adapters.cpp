@@ -38,6 +38,35 @@ std::string dotted(const char* address) {
     return text;
 }
 
+// The addresses of the computer's interfaces, as the socket library lists them; none when it
+// offers no listing or the listing fails.
+void addInterfaceAddresses(const platform::SocketFunctions& api, AdapterTable& table) {
+    if (api.interfaceAddresses == nullptr) return;
+    in_addr listed[AdapterTable::kMostAddresses] = {};
+    const int count = api.interfaceAddresses(listed, static_cast<int>(AdapterTable::kMostAddresses));
+    for (int i = 0; i < count && table.entries.size() < AdapterTable::kMostAddresses; ++i) {
+        table.entries.push_back(dotted(reinterpret_cast<const char*>(&listed[i])));
+    }
+}
+
+// The addresses the host name resolves to; -1 with LastError set when the lookup fails.
+int addHostAddresses(const platform::SocketFunctions& api, const char* name, AdapterTable& table) {
+    const hostent* host = api.getHostByName(name);
+    if (host == nullptr) {
+        setError(lookupError(api.wsaGetLastError()));
+        return -1;
+    }
+    // Only four-byte addresses are read; anything else the lookup lists is passed over.
+    if (host->h_length == 4 && host->h_addr_list != nullptr) {
+        for (size_t i = 0; host->h_addr_list[i] != nullptr &&
+                           table.entries.size() < AdapterTable::kMostAddresses;
+             ++i) {
+            table.entries.push_back(dotted(host->h_addr_list[i]));
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::string AdapterTable::chosen() const {
@@ -70,19 +99,11 @@ int enumerateAdapters(const platform::SocketFunctions& api, AdapterTable& table)
         return -1;
     }
     name[kHostNameSize - 1] = '\0';
-    const hostent* host = api.getHostByName(name);
-    if (host == nullptr) {
-        setError(lookupError(api.wsaGetLastError()));
-        return -1;
-    }
-    // Only four-byte addresses are read; anything else the lookup lists is passed over.
-    if (host->h_length == 4 && host->h_addr_list != nullptr) {
-        for (size_t i = 0; host->h_addr_list[i] != nullptr &&
-                           table.entries.size() < AdapterTable::kMostAddresses;
-             ++i) {
-            table.entries.push_back(dotted(host->h_addr_list[i]));
-        }
-    }
+    // A Linux host name resolves to loopback only, which reaches no box on the network: the
+    // interfaces are what the computer's own name stands for. The name is resolved only when
+    // the system lists none.
+    addInterfaceAddresses(api, table);
+    if (table.entries.empty() && addHostAddresses(api, name, table) != 0) return -1;
     if (!table.entries.empty()) table.entries.push_back("0.0.0.0");
     return 0;
 }

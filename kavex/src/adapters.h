@@ -25,9 +25,11 @@ struct AdapterTable {
     std::string joined() const;
 };
 
-// Fills `table` from the host name and its addresses; 0, or -1 with LastError set: from the host
-// name 34 (10014), 33 (10036), 8 (10050), 6 (10093) or 9; from the address lookup 8 (10050),
-// 6 (10093), 32 (11001) or 9.
+// Fills `table` with the computer's own addresses: those of its interfaces that are up (the
+// socket library's optional listing, loopback last), or, where it lists none, those the host
+// name resolves to; at most kMostAddresses, then "0.0.0.0". 0, or -1 with LastError set: from
+// the host name, which is always asked, 34 (10014), 33 (10036), 8 (10050), 6 (10093) or 9; from
+// the address lookup 8 (10050), 6 (10093), 32 (11001) or 9.
 int enumerateAdapters(const platform::SocketFunctions& api, AdapterTable& table);
 
 }  // namespace kavex

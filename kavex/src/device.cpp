@@ -128,6 +128,11 @@ int32_t openNetworkBox(int32_t port) {
 int32_t initComm(int32_t port, int32_t mode, int32_t baud, int32_t format) {
     LibraryState& s = state();
     clearReply();
+    // The first adapter again, also for a network box that stays open because this call is
+    // refused.
+    if (s.transport) {
+        if (NetworkBoxTransport* box = s.transport->networkBox()) box->adapters().index = 0;
+    }
     s.terminalPassword = kDefaultPassword;
     loadDefaultCipherKey();
     s.lastError = 0;

@@ -61,6 +61,34 @@ TEST_F(BoxSelectionTest, TheSocketIsBoundToTheChosenAdapter) {
     EXPECT_EQ(sockets.socketsClosed, 1) << "the first socket was closed for the second";
 }
 
+TEST_F(BoxSelectionTest, OnANetworkTheSocketIsBoundToTheInterfaceNotToTheHostNamesLoopback) {
+    ExitCOMM();
+    sockets.hostAddresses = {"127.0.1.1"};
+    sockets.interfaceAddresses = {kLanAddress, "127.0.0.1"};
+    ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort) << errorText();
+    box.address = kLanBoxAddress;
+    ASSERT_EQ(SetIPAddress(kLanBoxAddress), 0) << errorText();
+    EXPECT_EQ(sockets.boundAddress, kLanAddress) << "the first adapter";
+    ASSERT_EQ(ChangeAdapter("127.0.0.1"), 0);
+    box.address = kBoxAddress;
+    ASSERT_EQ(SetIPAddress(kBoxAddress), 0) << errorText();
+    EXPECT_EQ(sockets.boundAddress, "127.0.0.1");
+    ASSERT_EQ(ChangeAdapter(kLanAddress), 0);
+    box.address = kLanBoxAddress;
+    sockets.sent.clear();
+    ASSERT_EQ(SetIPAddress(kLanBoxAddress), 0) << errorText();
+    EXPECT_EQ(sockets.boundAddress, kLanAddress);
+    ASSERT_FALSE(sockets.sent.empty());
+    for (const SentDatagram& d : sockets.sent) EXPECT_EQ(d.address, kLanBoxAddress);
+    ASSERT_EQ(ExitCOMM(), 0);
+
+    sockets.interfaceAddresses.clear();
+    box.address = kBoxAddress;
+    ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort) << errorText();
+    ASSERT_EQ(SetIPAddress(kBoxAddress), 0) << errorText();
+    EXPECT_EQ(sockets.boundAddress, "127.0.1.1") << "no interface listed: the host name's";
+}
+
 TEST_F(BoxSelectionTest, TheStatusAnswerDecidesTheSerialSide) {
     const struct {
         const char* status;

@@ -30,9 +30,9 @@ void ScriptedBox::take(const SentDatagram& sent) {
     if (sent.type() == 6 || sent.type() == 14) {
         boxCommands.push_back(text);
         if (text == "X") {
-            if (!status.empty()) sockets_.arrive(datagram(6, sent.sequence(), status));
+            if (!status.empty()) sockets_.arrive(datagram(6, sent.sequence(), status), 0, address);
         } else if (acknowledgeCommands) {
-            sockets_.arrive(ack(sent.sequence()));
+            sockets_.arrive(ack(sent.sequence()), 0, address);
         }
         return;
     }
@@ -41,9 +41,9 @@ void ScriptedBox::take(const SentDatagram& sent) {
     std::string command = multiDrop && !text.empty() ? text.substr(1) : text;
     if (!multiDrop && !command.empty() && command.back() == '\r') command.pop_back();
     terminalCommands.push_back(command);
-    if (acknowledgeData) sockets_.arrive(ack(sent.sequence()));
+    if (acknowledgeData) sockets_.arrive(ack(sent.sequence()), 0, address);
     const auto found = replies.find(command);
-    if (found != replies.end()) sockets_.arrive(replyDatagram(terminal, found->second));
+    if (found != replies.end()) sockets_.arrive(replyDatagram(terminal, found->second), 0, address);
 }
 
 void NetworkBoxTest::TearDown() {

@@ -24,6 +24,7 @@ struct ScriptedBox {
     // Becomes the peer again, after a test put another in its place.
     void install();
 
+    std::string address = kBoxAddress;   // where its datagrams come from
     std::string status = "V2.1 C3";      // the answer to "X"; empty: no answer
     bool acknowledgeCommands = true;     // box commands other than "X"
     bool acknowledgeData = true;

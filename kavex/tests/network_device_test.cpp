@@ -1,9 +1,15 @@
 // Mode 6 opened and closed: the socket library's loading, binding by name and start-up, the
 // local adapters, closing the socket, and the box exports' checks of the device.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "errors.h"
 #include "library_state.h"
@@ -136,6 +142,79 @@ TEST_F(NetworkDeviceTest, TheAdapterTableListsTheHostsAddressesThenAnyAddress) {
     EXPECT_EQ(localAddress(), "0.0.0.0");
 }
 
+TEST_F(NetworkDeviceTest, TheAdaptersAreTheInterfacesNotTheAddressOfTheHostName) {
+    sockets.hostAddresses = {"127.0.1.1"};
+    sockets.interfaceAddresses = {kLanAddress, "127.0.0.1"};
+    sockets.lookupError = 11001;  // never asked: the interfaces are listed
+    ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort) << errorText();
+    EXPECT_EQ(allAddresses(), "192.0.2.2|127.0.0.1|0.0.0.0|");
+    EXPECT_EQ(localAddress(), kLanAddress) << "the network interface, not loopback";
+    EXPECT_EQ(sockets.lookedUp, "");
+    EXPECT_EQ(ChangeAdapter("127.0.1.1"), -1) << "the host name's address is no adapter";
+    EXPECT_EQ(ChangeAdapter("127.0.0.1"), 0);
+    EXPECT_EQ(localAddress(), "127.0.0.1");
+    ASSERT_EQ(ExitCOMM(), 0);
+
+    sockets.hostNameError = 10014;
+    expectRefused(34, "WSA fault: <>");
+    EXPECT_EQ(sockets.listings, 1) << "the host name is asked first, as ever";
+}
+
+TEST_F(NetworkDeviceTest, WhereNoInterfaceIsListedTheHostNameGivesTheAdapters) {
+    sockets.hostAddresses = {"127.0.1.1"};
+    const struct {
+        const char* name;
+        std::vector<std::string> interfaces;
+        std::string missingEntry;
+        int listingError;
+    } cases[] = {
+        {"no interface up", {}, "", 0},
+        {"a library without the listing", {kLanAddress}, platform::kInterfaceAddressesEntryName, 0},
+        {"a listing that fails", {kLanAddress}, "", 10055},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sockets.interfaceAddresses = c.interfaces;
+        sockets.missingEntry = c.missingEntry;
+        sockets.listingError = c.listingError;
+        sockets.lookedUp.clear();
+        ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort) << errorText();
+        EXPECT_EQ(errorText(), "None");
+        EXPECT_EQ(sockets.lookedUp, "testhost");
+        EXPECT_EQ(allAddresses(), "127.0.1.1|0.0.0.0|");
+        EXPECT_EQ(localAddress(), "127.0.1.1");
+        ASSERT_EQ(ExitCOMM(), 0);
+    }
+}
+
+TEST_F(NetworkDeviceTest, ARefusedInitCommChoosesTheFirstAdapterAgain) {
+    sockets.interfaceAddresses = {kLanAddress, "127.0.0.1"};
+    ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort) << errorText();
+    const struct {
+        const char* name;
+        int32_t port, mode, baud;
+    } refusals[] = {
+        {"the network box again", kBoxPort, 6, 0},
+        {"a mode out of range", 1, 9, 9600},
+        {"an RS232 line", 1, 3, 9600},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.name);
+        ASSERT_EQ(ChangeAdapter("127.0.0.1"), 0);
+        EXPECT_EQ(InitCOMM(r.port, r.mode, r.baud, 0), -1);
+        EXPECT_EQ(errorCode(), 1) << "the network box stays open";
+        EXPECT_EQ(localAddress(), kLanAddress);
+        ASSERT_EQ(SetIPAddress(kBoxAddress), 0) << errorText();
+        EXPECT_EQ(sockets.boundAddress, kLanAddress);
+    }
+    ASSERT_EQ(ChangeAdapter("0.0.0.0"), 0);
+    ASSERT_EQ(ExitCOMM(), 0);
+    EXPECT_EQ(InitCOMM(1, 9, 9600, 0), -1);
+    EXPECT_EQ(errorCode(), 3);
+    ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort) << errorText();
+    EXPECT_EQ(localAddress(), kLanAddress) << "a new table starts at its first adapter";
+}
+
 TEST_F(NetworkDeviceTest, AHostWithoutAddressesHasAnEmptyTable) {
     sockets.hostAddresses.clear();
     ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort);
@@ -146,22 +225,28 @@ TEST_F(NetworkDeviceTest, AHostWithoutAddressesHasAnEmptyTable) {
 }
 
 TEST_F(NetworkDeviceTest, AtMostFiveAddressesAreKeptAndTheListFitsItsBuffer) {
-    sockets.hostAddresses.clear();
-    for (int i = 1; i <= 7; ++i) sockets.hostAddresses.push_back("127.100.100.10" + std::to_string(i));
-    ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort);
-    char text[KAVEX_ADDRESS_LIST_SIZE + 8];
-    std::memset(text, '#', sizeof text);
-    ASSERT_EQ(GetAllIPAddress(text), 0);
-    EXPECT_STREQ(text,
-                 "127.100.100.101|127.100.100.102|127.100.100.103|127.100.100.104|"
-                 "127.100.100.105|0.0.0.0|");
-    EXPECT_EQ(ChangeAdapter("127.100.100.106"), -1);
-    char local[KAVEX_ADDRESS_SIZE + 4];
-    std::memset(local, '#', sizeof local);
-    ASSERT_EQ(ChangeAdapter("127.100.100.105"), 0);
-    ASSERT_EQ(GetLocalIPAddress(local), 0);
-    EXPECT_STREQ(local, "127.100.100.105");
-    EXPECT_EQ(local[KAVEX_ADDRESS_SIZE], '#');
+    std::vector<std::string> seven;
+    for (int i = 1; i <= 7; ++i) seven.push_back("127.100.100.10" + std::to_string(i));
+    for (std::vector<std::string>* source : {&sockets.hostAddresses, &sockets.interfaceAddresses}) {
+        SCOPED_TRACE(source == &sockets.hostAddresses ? "the host name's" : "the interfaces'");
+        sockets.hostAddresses = {"127.0.1.1"};
+        *source = seven;
+        ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort);
+        char text[KAVEX_ADDRESS_LIST_SIZE + 8];
+        std::memset(text, '#', sizeof text);
+        ASSERT_EQ(GetAllIPAddress(text), 0);
+        EXPECT_STREQ(text,
+                     "127.100.100.101|127.100.100.102|127.100.100.103|127.100.100.104|"
+                     "127.100.100.105|0.0.0.0|");
+        EXPECT_EQ(ChangeAdapter("127.100.100.106"), -1);
+        char local[KAVEX_ADDRESS_SIZE + 4];
+        std::memset(local, '#', sizeof local);
+        ASSERT_EQ(ChangeAdapter("127.100.100.105"), 0);
+        ASSERT_EQ(GetLocalIPAddress(local), 0);
+        EXPECT_STREQ(local, "127.100.100.105");
+        EXPECT_EQ(local[KAVEX_ADDRESS_SIZE], '#');
+        ASSERT_EQ(ExitCOMM(), 0);
+    }
 }
 
 TEST_F(NetworkDeviceTest, AnAdapterIndexOutsideTheTableIsNoLocalAdapter) {
@@ -279,6 +364,51 @@ TEST_F(NetworkDeviceTest, TheRemotePortChangesTheDestinationAtOnceAndForTheNextS
     ASSERT_FALSE(sockets.sent.empty());
     EXPECT_EQ(sockets.sent[0].port, 9001);
     EXPECT_EQ(SetRemoteUDPPort(0), 0) << "0 is a port like any other";
+}
+
+// The IPv4 addresses of this computer's interfaces that are up, as getifaddrs lists them: the
+// other interfaces' first, then the loopback ones, each once.
+std::vector<std::string> upInterfaceAddresses() {
+    ifaddrs* interfaces = nullptr;
+    EXPECT_EQ(getifaddrs(&interfaces), 0);
+    std::vector<std::string> others, loopbacks;
+    for (const ifaddrs* i = interfaces; i != nullptr; i = i->ifa_next) {
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET ||
+            (i->ifa_flags & IFF_UP) == 0) {
+            continue;
+        }
+        const in_addr address = reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr;
+        const std::string text = inet_ntoa(address);
+        if (std::count(others.begin(), others.end(), text) +
+                std::count(loopbacks.begin(), loopbacks.end(), text) != 0) {
+            continue;
+        }
+        const bool loopback = (i->ifa_flags & IFF_LOOPBACK) != 0 || text.rfind("127.", 0) == 0;
+        (loopback ? loopbacks : others).push_back(text);
+    }
+    freeifaddrs(interfaces);
+    others.insert(others.end(), loopbacks.begin(), loopbacks.end());
+    return others;
+}
+
+// The POSIX socket library, no double: the table is this computer's interfaces, whatever its
+// host name resolves to. No socket is opened.
+TEST(NetworkDeviceOnThisComputer, TheAdapterTableHoldsTheAddressesOfTheInterfacesThatAreUp) {
+    std::vector<std::string> expected = upInterfaceAddresses();
+    ASSERT_FALSE(expected.empty()) << "at least loopback is up";
+    if (expected.size() > 5) expected.resize(5);
+    std::string joined;
+    for (const std::string& address : expected) joined += address + "|";
+    joined += "0.0.0.0|";
+
+    ASSERT_EQ(InitCOMM(kBoxPort, 6, 0, 0), kBoxPort) << currentErrorText();
+    char all[KAVEX_ADDRESS_LIST_SIZE] = {};
+    char local[KAVEX_ADDRESS_SIZE] = {};
+    EXPECT_EQ(GetAllIPAddress(all), 0);
+    EXPECT_EQ(GetLocalIPAddress(local), 0);
+    EXPECT_EQ(ExitCOMM(), 0);
+    EXPECT_EQ(std::string(all), joined);
+    EXPECT_EQ(std::string(local), expected.front());
 }
 
 }  // namespace

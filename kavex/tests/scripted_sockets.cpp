@@ -55,6 +55,9 @@ uint32_t htonlCall(uint32_t value) { return htonl(value); }
 int lastErrorCall() { return sockets().lastError; }
 hostent* hostByNameCall(const char* name) { return sockets().hostByName(name); }
 int hostNameCall(char* name, int length) { return sockets().ownHostName(name, length); }
+int interfacesCall(in_addr* addresses, int capacity) {
+    return sockets().listInterfaces(addresses, capacity);
+}
 
 // In the order of platform::kSocketEntryNames.
 const platform::AnyEntry kEntries[] = {
@@ -89,12 +92,20 @@ public:
         for (size_t i = 0; i < platform::kSocketEntryNames.size(); ++i) {
             if (std::strcmp(platform::kSocketEntryNames[i], name) == 0) return kEntries[i];
         }
+        if (std::strcmp(platform::kInterfaceAddressesEntryName, name) == 0) {
+            return reinterpret_cast<platform::AnyEntry>(&interfacesCall);
+        }
         return nullptr;
     }
 };
 
 std::string dotted(in_addr address) { return inet_ntoa(address); }
 
+// Where a datagram may go without leaving the test: loopback, or the simulated network.
+bool staysHere(in_addr address) {
+    const uint32_t host = ntohl(address.s_addr);
+    return (host >> 24) == 127 || (host >> 8) == 0xC00002;  // 127.0.0.0/8, 192.0.2.0/24
+}
 
 }  // namespace
 
@@ -240,8 +251,9 @@ int ScriptedSockets::sendTo(platform::Socket s, const char* buffer, int length,
     const auto* address = reinterpret_cast<const sockaddr_in*>(to);
     SentDatagram datagram{Bytes(buffer, buffer + length), dotted(address->sin_addr),
                           ntohs(address->sin_port)};
-    if ((ntohl(address->sin_addr.s_addr) >> 24) != 127) {
-        ADD_FAILURE() << "a datagram to " << datagram.address << " would leave the machine";
+    if (!staysHere(address->sin_addr)) {
+        ADD_FAILURE() << "a datagram to " << datagram.address
+                      << " would leave loopback and the simulated network";
         lastError = platform::kWsaNetworkUnreachable;
         return platform::kSocketError;
     }
@@ -304,6 +316,21 @@ int ScriptedSockets::ownHostName(char* name, int length) {
     EXPECT_EQ(length, 128);
     std::snprintf(name, static_cast<size_t>(length), "%s", hostName.c_str());
     return 0;
+}
+
+int ScriptedSockets::listInterfaces(in_addr* addresses, int capacity) {
+    ++listings;
+    EXPECT_GT(startups, 0) << "listed before the start-up";
+    if (listingError != 0) {
+        lastError = listingError;
+        return platform::kSocketError;
+    }
+    int written = 0;
+    for (const std::string& text : interfaceAddresses) {
+        if (written == capacity) break;
+        addresses[written++].s_addr = inet_addr(text.c_str());
+    }
+    return written;
 }
 
 Bytes rawDatagram(uint16_t type, uint16_t sequence, const Bytes& payload) {

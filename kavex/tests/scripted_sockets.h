@@ -1,7 +1,9 @@
 // A socket library for unit tests, loaded by InitCOMM in place of the real one. It lacks entries,
-// refuses calls and fails reads and sends on demand, records every datagram the library sends
-// and lets the test queue the datagrams it receives. It insists that every datagram goes to
-// 127.0.0.0/8: any other destination fails the test and the send.
+// refuses calls and fails reads and sends on demand, lists the interfaces and host addresses it
+// is told, records every datagram the library sends and lets the test queue the datagrams it
+// receives. Nothing leaves the process. A datagram may go to 127.0.0.0/8, or to 192.0.2.0/24
+// (TEST-NET-1), the network a test's interface addresses stand on; any other destination fails
+// the test and the send.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,8 @@ namespace kavex_test {
 using Bytes = std::vector<uint8_t>;
 
 constexpr const char* kBoxAddress = "127.0.0.2";
+constexpr const char* kLanAddress = "192.0.2.2";     // this computer on the simulated network
+constexpr const char* kLanBoxAddress = "192.0.2.10";  // a box there
 constexpr uint16_t kBoxPort = 8499;
 
 // A datagram the library sent, with its header read out.
@@ -52,6 +56,11 @@ public:
     int hostNameError = 0;
     std::vector<std::string> hostAddresses{"127.0.0.1"};
     int lookupError = 0;
+    // The interfaces' addresses, in the order the listing gives them; none by default, so that
+    // the host name's addresses are the adapters. missingEntry = kInterfaceAddressesEntryName
+    // takes the listing away; when listingError is set the listing fails with it.
+    std::vector<std::string> interfaceAddresses;
+    int listingError = 0;
     // The socket.
     int socketError = 0;
     int bindError = 0;
@@ -83,6 +92,7 @@ public:
     std::string boundAddress;
     uint16_t boundPort = 0;
     std::string lookedUp;  // the name given to gethostbyname
+    int listings = 0;      // calls of the interface listing
 
     // Entry points' work; public for the trampolines of the library.
     int startup(uint16_t version, platform::WsaData* data);
@@ -95,6 +105,7 @@ public:
     int cleanup();
     hostent* hostByName(const char* name);
     int ownHostName(char* name, int length);
+    int listInterfaces(in_addr* addresses, int capacity);
     int lastError = 0;
 
 private:

@@ -3,6 +3,8 @@
 // to work before WSAStartup or after the matching WSACleanup.
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -250,6 +252,39 @@ int getHostName(char* name, int length) {
     return 0;
 }
 
+bool isLoopback(const ifaddrs& interface, in_addr address) {
+    return (interface.ifa_flags & IFF_LOOPBACK) != 0 || (ntohl(address.s_addr) >> 24) == 127;
+}
+
+// What Windows Sockets answers for the computer's own name: the addresses of its adapters, the
+// loopback ones only after all others.
+int interfaceAddresses(in_addr* addresses, int capacity) {
+    if (!started()) return kSocketError;
+    if (capacity < 0 || (addresses == nullptr && capacity > 0)) return fail(kWsaFault);
+    ifaddrs* interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0) return failFromErrno();
+    std::vector<in_addr> others;
+    std::vector<in_addr> loopbacks;
+    for (const ifaddrs* i = interfaces; i != nullptr; i = i->ifa_next) {
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET ||
+            (i->ifa_flags & IFF_UP) == 0) {
+            continue;
+        }
+        const in_addr address = reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr;
+        const auto same = [&](in_addr b) { return b.s_addr == address.s_addr; };
+        if (std::any_of(others.begin(), others.end(), same) ||
+            std::any_of(loopbacks.begin(), loopbacks.end(), same)) {
+            continue;
+        }
+        (isLoopback(*i, address) ? loopbacks : others).push_back(address);
+    }
+    ::freeifaddrs(interfaces);
+    others.insert(others.end(), loopbacks.begin(), loopbacks.end());
+    const size_t written = std::min(others.size(), static_cast<size_t>(capacity));
+    std::copy_n(others.begin(), written, addresses);
+    return static_cast<int>(written);
+}
+
 // The entry points in the order of kSocketEntryNames.
 const std::array<AnyEntry, kSocketEntryNames.size()> kPosixEntries{
     reinterpret_cast<AnyEntry>(&wsaStartup),
@@ -283,6 +318,9 @@ public:
         if (name == nullptr) return nullptr;
         for (size_t i = 0; i < kSocketEntryNames.size(); ++i) {
             if (std::strcmp(kSocketEntryNames[i], name) == 0) return kPosixEntries[i];
+        }
+        if (std::strcmp(kInterfaceAddressesEntryName, name) == 0) {
+            return reinterpret_cast<AnyEntry>(&interfaceAddresses);
         }
         return nullptr;
     }
@@ -323,6 +361,8 @@ const char* bindSocketFunctions(const SocketLibrary& library, SocketFunctions& f
     bind(functions.wsaGetLastError);
     bind(functions.getHostByName);
     bind(functions.getHostName);
+    functions.interfaceAddresses = reinterpret_cast<InterfaceAddressesFunction>(
+        library.entry(kInterfaceAddressesEntryName));
     return missing;
 }
 

@@ -3,13 +3,17 @@
 // 127.0.0.1.
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/sockets.h"
 
@@ -92,6 +96,8 @@ protected:
 
 TEST_F(PosixSocketsTest, EveryNamedEntryIsFoundAndOnlyThose) {
     for (const char* name : kSocketEntryNames) EXPECT_NE(library->entry(name), nullptr) << name;
+    EXPECT_NE(library->entry(kInterfaceAddressesEntryName), nullptr);
+    EXPECT_NE(api.interfaceAddresses, nullptr);
     EXPECT_EQ(library->entry("WSAStartupEx"), nullptr);
     EXPECT_EQ(library->entry("wsastartup"), nullptr) << "names are case-sensitive";
     EXPECT_EQ(library->entry(nullptr), nullptr);
@@ -107,6 +113,15 @@ TEST_F(PosixSocketsTest, BindingReportsTheFirstMissingEntryInOrder) {
         ASSERT_NE(missing, nullptr);
         EXPECT_STREQ(missing, kSocketEntryNames[i]);
     }
+}
+
+TEST_F(PosixSocketsTest, TheInterfaceListingIsOptional) {
+    HidingLibrary lacking({kInterfaceAddressesEntryName});
+    SocketFunctions functions{};
+    functions.interfaceAddresses = api.interfaceAddresses;
+    EXPECT_EQ(bindSocketFunctions(lacking, functions), nullptr) << "all required entries found";
+    EXPECT_EQ(functions.interfaceAddresses, nullptr);
+    EXPECT_NE(functions.getHostName, nullptr);
 }
 
 TEST_F(PosixSocketsTest, StartUpGrantsTheVersionAskedForAndCountsItsCleanUps) {
@@ -247,6 +262,64 @@ TEST_F(PosixSocketsTest, HostNameAndItsAddresses) {
     ASSERT_NE(local->h_addr_list[0], nullptr);
     EXPECT_EQ(static_cast<uint8_t>(local->h_addr_list[0][0]), 127);
     EXPECT_EQ(api.getHostByName(nullptr), nullptr);
+    EXPECT_EQ(api.wsaGetLastError(), kWsaFault);
+}
+
+// The IPv4 addresses of the interfaces that are up, in getifaddrs's order, and whether each is
+// a loopback one.
+struct UpAddress {
+    in_addr address;
+    bool loopback;
+};
+std::vector<UpAddress> upAddresses() {
+    ifaddrs* interfaces = nullptr;
+    EXPECT_EQ(getifaddrs(&interfaces), 0);
+    std::vector<UpAddress> found;
+    for (const ifaddrs* i = interfaces; i != nullptr; i = i->ifa_next) {
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET ||
+            (i->ifa_flags & IFF_UP) == 0) {
+            continue;
+        }
+        const in_addr address = reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr;
+        found.push_back({address, (i->ifa_flags & IFF_LOOPBACK) != 0 ||
+                                      (ntohl(address.s_addr) >> 24) == 127});
+    }
+    freeifaddrs(interfaces);
+    return found;
+}
+
+TEST_F(PosixSocketsTest, TheInterfaceListingGivesEveryUpAddressOnceLoopbackLast) {
+    ASSERT_NE(api.interfaceAddresses, nullptr);
+    in_addr listed[64] = {};
+    EXPECT_EQ(api.interfaceAddresses(listed, 64), kSocketError) << "not started yet";
+    EXPECT_EQ(api.wsaGetLastError(), kWsaNotInitialised);
+    start();
+
+    std::vector<uint32_t> expected;
+    for (const bool loopback : {false, true}) {
+        for (const UpAddress& up : upAddresses()) {
+            if (up.loopback != loopback) continue;
+            if (std::find(expected.begin(), expected.end(), up.address.s_addr) == expected.end()) {
+                expected.push_back(up.address.s_addr);
+            }
+        }
+    }
+    ASSERT_FALSE(expected.empty()) << "at least loopback is up";
+    ASSERT_LE(expected.size(), 64u);
+    const int count = api.interfaceAddresses(listed, 64);
+    ASSERT_EQ(count, static_cast<int>(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(listed[i].s_addr, expected[i]) << i << ": " << inet_ntoa(listed[i]);
+    }
+
+    in_addr one[2] = {{0x5A5A5A5A}, {0x5A5A5A5A}};
+    EXPECT_EQ(api.interfaceAddresses(one, 1), 1) << "no more than the capacity";
+    EXPECT_EQ(one[0].s_addr, expected[0]);
+    EXPECT_EQ(one[1].s_addr, 0x5A5A5A5Au);
+    EXPECT_EQ(api.interfaceAddresses(nullptr, 0), 0);
+    EXPECT_EQ(api.interfaceAddresses(nullptr, 4), kSocketError);
+    EXPECT_EQ(api.wsaGetLastError(), kWsaFault);
+    EXPECT_EQ(api.interfaceAddresses(one, -1), kSocketError);
     EXPECT_EQ(api.wsaGetLastError(), kWsaFault);
 }
 

@@ -1,7 +1,8 @@
 // Windows Sockets 1.1 on POSIX sockets: the 18 entry points Kavex binds by name when it opens the
 // network box, with the calls, handles (file descriptors here) and error numbers of that
-// interface. The socket library is an object whose entries are looked up by name, so that tests
-// can put a library in its place that lacks entries, fails on demand or records every datagram.
+// interface, and one optional entry that lists the computer's interface addresses. The socket
+// library is an object whose entries are looked up by name, so that tests can put a library in
+// its place that lacks entries, fails on demand or records every datagram.
 #pragma once
 
 #include <netdb.h>
@@ -104,6 +105,11 @@ using HtonlFunction = uint32_t (*)(uint32_t value);
 using WsaGetLastErrorFunction = int (*)();
 using GetHostByNameFunction = hostent* (*)(const char* name);
 using GetHostNameFunction = int (*)(char* name, int length);
+// Writes at most `capacity` IPv4 addresses of the computer's interfaces that are up into
+// `addresses`: those of other interfaces first, then the loopback ones, each address once, in
+// the order the system lists them. The number written, or SOCKET_ERROR with the error number
+// kept (10093 before WSAStartup, 10014 for a null buffer or a negative capacity).
+using InterfaceAddressesFunction = int (*)(in_addr* addresses, int capacity);
 
 // The names of the entry points, in the order they are bound.
 constexpr std::array<const char*, 18> kSocketEntryNames{
@@ -113,7 +119,10 @@ constexpr std::array<const char*, 18> kSocketEntryNames{
     "WSAGetLastError", "gethostbyname", "gethostname",
 };
 
-// The bound table, one member per name above, in the same order.
+// The optional entry: a library without it leaves the computer's own addresses to its host name.
+constexpr const char* kInterfaceAddressesEntryName = "InterfaceAddresses";
+
+// The bound table, one member per name above, in the same order, then the optional entry.
 struct SocketFunctions {
     WsaStartupFunction wsaStartup;
     SocketFunction socket;
@@ -133,6 +142,7 @@ struct SocketFunctions {
     WsaGetLastErrorFunction wsaGetLastError;
     GetHostByNameFunction getHostByName;
     GetHostNameFunction getHostName;
+    InterfaceAddressesFunction interfaceAddresses = nullptr;  // optional
 };
 
 // Any entry point, as the library hands it out before it is bound to its type.
@@ -148,7 +158,8 @@ public:
 };
 
 // Binds every entry of kSocketEntryNames in order; nullptr when all were found, otherwise the
-// name of the first one missing (the table is then incomplete and must not be used).
+// name of the first one missing (the table is then incomplete and must not be used). The
+// optional entry is bound too, and stays nullptr when the library has none.
 const char* bindSocketFunctions(const SocketLibrary& library, SocketFunctions& functions);
 
 // Loads the socket library; nullptr when it cannot be loaded.

@@ -13,7 +13,8 @@ namespace {
 constexpr const char* kIndirizzoScatola = "127.0.0.2";
 
 // The loopback address this computer's adapters offer Kavex to bind to, "" when none: the
-// box only answers loopback senders.
+// box only answers loopback senders, and the first adapter is a network interface's wherever
+// the computer has one, so the tests choose this one with ChangeAdapter.
 QString adattatoreLoopback()
 {
     static const QString trovato = [] {
@@ -25,10 +26,11 @@ QString adattatoreLoopback()
         const QStringList adattatori = QString::fromLatin1(elenco).split('|', Qt::SkipEmptyParts);
         if (adattatori.contains("127.0.0.1"))
             return QStringLiteral("127.0.0.1");
-        // ChangeAdapter falls back on the first adapter.
-        return !adattatori.isEmpty() && adattatori.front().startsWith("127.") && adattatori.front() != kIndirizzoScatola
-                   ? adattatori.front()
-                   : QString();
+        for (const QString& adattatore : adattatori) {
+            if (adattatore.startsWith("127.") && adattatore != kIndirizzoScatola)
+                return adattatore;
+        }
+        return QString();
     }();
     return trovato;
 }
