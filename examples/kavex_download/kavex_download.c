@@ -5,7 +5,8 @@
  *   kavex_download PORT FILE LOCAL [MODE [BAUD [TERMINAL]]]
  *
  * PORT is the serial port number (COM<PORT>: $COM_PORT_DIR/COM<PORT> when COM_PORT_DIR is set,
- * /dev/ttyS<PORT-1> otherwise), FILE the terminal's file, LOCAL the file written here. MODE is
+ * else the link ports/COM<PORT> beside this program when there is one, else /dev/ttyS<PORT-1>),
+ * FILE the terminal's file, LOCAL the file written here. MODE is
  * the connection mode (default 3, a direct RS232 line), BAUD the speed (default 9600, 8N1),
  * TERMINAL the terminal's number (default 0, the one on a direct line).
  *

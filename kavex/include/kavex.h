@@ -68,7 +68,8 @@ KAVEX_API extern int hCommId;
 
 /*
  * Opens the device.
- *   port    serial port 1-500 (COM1.. ; see the README for how numbers map to device files),
+ *   port    serial port 1-500 (COM1..; $COM_PORT_DIR/COM<n> when COM_PORT_DIR is set, else the
+ *           link ports/COM<n> beside the running program when there is one, else /dev/ttyS<n-1>),
  *           or the UDP port (1 or more) in mode 6.
  *   mode    0-8, see above.
  *   baud    Selvo modes: 0 (keep 57600), 9600, 19200, 38400 or 57600; mode 8: 19200 only.

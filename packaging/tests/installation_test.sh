@@ -61,7 +61,8 @@ case $mode in
     check "nothing outside /opt/zentar and the desktop menu's folders" test -z "$outside"
     [[ -z $outside ]] || echo "$outside"
     check "the program folder is writable by the group, new files in its group" \
-      test "$(stat -c %a "$root/opt/zentar/bin")" = 2775 -a "$(stat -c %a "$root/opt/zentar/bin/Timbrature")" = 2775
+      test "$(stat -c %a "$root/opt/zentar/bin")" = 2775 -a "$(stat -c %a "$root/opt/zentar/bin/Timbrature")" = 2775 \
+      -a "$(stat -c %a "$root/opt/zentar/bin/ports")" = 2775
     check "the programs are stripped" bash -c "! readelf -S '$root/opt/zentar/bin/zentar' | grep -q '\.debug_info'"
     check "the system menu's entry" test -f "$root/usr/share/applications/zentar.desktop"
     check "the system menu's icons" test -f "$root/usr/share/icons/hicolor/64x64/apps/zentar.png" \
@@ -78,7 +79,10 @@ esac
 for program in zentar zentar-sync kavex-sim; do
   check "bin/$program" test -x "$prefix/bin/$program"
 done
-check "bin/Timbrature, empty" bash -c "[[ -d '$prefix/bin/Timbrature' && -z \$(ls -A '$prefix/bin/Timbrature') ]]"
+for folder in Timbrature ports; do
+  check "bin/$folder, empty" bash -c "[[ -d '$prefix/bin/$folder' && -z \$(ls -A '$prefix/bin/$folder') ]]"
+done
+check "the serial port rule among the documents" test -f "$prefix/share/doc/zentar/contrib/99-zentar-serial.rules"
 for picture in on_.jpg off_.jpg zentar.png zentar-64.png; do
   check "bin/images/$picture" test -s "$prefix/bin/images/$picture"
 done
@@ -133,6 +137,11 @@ for binary in "$work/kavex_download_pc" "$work/example-build/kavex_download"; do
   echo "$out"
   check "$(basename "$binary") received the terminal's file" cmp "$work/seeds/A/ESEMPIO" "$work/received.txt"
 done
+# The simulator's link COM3 lies in ports/ beside kavex_download_pc, as an office's links lie in
+# bin/ports/ beside Zentar: found without COM_PORT_DIR.
+rm -f "$work/received.txt"
+out=$(env -u COM_PORT_DIR "$work/kavex_download_pc" 3 ESEMPIO "$work/received.txt" 2>&1) || { echo "$out"; fail "kavex_download_pc without COM_PORT_DIR"; }
+check "the port is ports/COM3 beside the program without COM_PORT_DIR" cmp "$work/seeds/A/ESEMPIO" "$work/received.txt"
 out=$(COM_PORT_DIR=$work/ports "$work/kavex_download_pc" 3 NESSUNO "$work/none.txt" 2>&1) && fail "a missing file was received: $out"
 check "a missing file fails with Kavex's error text" grep -q 'RecvFile failed: error' <<<"$out"
 

@@ -7,7 +7,7 @@
  * (ninth bit 0); on a radio modem link both are sent without parity.
  *
  * Port number n opens the device file $COM_PORT_DIR/COM<n> when COM_PORT_DIR is set, otherwise
- * /dev/ttyS<n-1>.
+ * the link ports/COM<n> beside the running program when there is one, otherwise /dev/ttyS<n-1>.
  *
  * Every export reports through its result only: the driver keeps no error state, prints
  * nothing and never lets an exception or a signal of its own escape. The driver has no locks:

@@ -78,7 +78,9 @@ public:
 std::string comPortName(int portNumber);
 
 // The device file behind port n: the entry COM<n> of the folder $COM_PORT_DIR when that variable
-// is set, otherwise /dev/ttyS<n-1>.
+// is set and not empty; otherwise the entry ports/COM<n> of the running program's folder when
+// there is one (usually a link to /dev/ttyUSB*, /dev/serial/by-id/... or /dev/ttyS*, so that
+// every program of an installation finds the same lines); otherwise /dev/ttyS<n-1>.
 std::string devicePathForPort(int portNumber);
 
 // Opens port n for exclusive reading and writing, in raw mode; nullptr when it cannot be opened.

@@ -79,7 +79,7 @@ constexpr AttesoFile kFileAttesi[] = {
     {.nome = "zentar-64.png", .dimensione = QSize(64, 64)},
 };
 
-// images/ with every picture, and an empty Timbrature/, in `cartella`.
+// images/ with every picture, Timbrature/ and ports/, in `cartella`.
 void controllaCartellaProgramma(const QString& cartella)
 {
     const QDir programma(cartella);
@@ -91,8 +91,10 @@ void controllaCartellaProgramma(const QString& cartella)
     }
     controllaSpia(QImage(programma.filePath("images/on_.jpg")), true);
     controllaSpia(QImage(programma.filePath("images/off_.jpg")), false);
-    const QFileInfo timbrature(programma.filePath("Timbrature"));
-    EXPECT_TRUE(timbrature.isDir());
+    for (const char* sottocartella : {"Timbrature", "ports"}) {
+        SCOPED_TRACE(sottocartella);
+        EXPECT_TRUE(QFileInfo(programma.filePath(sottocartella)).isDir());
+    }
 }
 
 }  // namespace
@@ -131,4 +133,5 @@ TEST_F(Immagini, InstallingPutsThePicturesAndAnEmptyFolderBesideThePrograms)
     ASSERT_EQ(cmake.exitCode(), 0) << cmake.readAll().toStdString();
     controllaCartellaProgramma(prefisso.filePath("bin"));
     EXPECT_TRUE(QDir(prefisso.filePath("bin/Timbrature")).isEmpty());
+    EXPECT_TRUE(QDir(prefisso.filePath("bin/ports")).isEmpty());
 }
