@@ -58,6 +58,7 @@ GestoreConnessione::GestoreConnessione(TDMDatabase& database, StatoTerminale& st
 bool GestoreConnessione::ConnettiTerminale(int codice)
 {
     const QSqlRecord rilevatore = database_.LeggiRilevatore(codice);
+    codiceCollegato_ = codice;
     const QString locale = indirizzoLocale_().trimmed().toUpper();
     vista_.ScriviIndirizziRete({});
 
@@ -155,6 +156,7 @@ bool GestoreConnessione::DisconnettiTerminale(int codice)
     case Collegamento::Diretto: break;
     }
     kavex_.ExitCOMM();
+    codiceCollegato_ = 0;
     ImpostaStato(vista_, false);
     return esito;
 }
@@ -175,8 +177,11 @@ bool GestoreConnessione::restituisciScatola(const QSqlRecord& rilevatore)
 
 bool GestoreConnessione::InviaComando(const QString& comando, bool mostraErrori)
 {
-    const int modalita = database_.CampoCorrente(QStringLiteral("Modalita_col")).toInt();
-    const bool modem = database_.CampoCorrente(QStringLiteral("Modem")).toBool();
+    // The rule of the terminal on the line: the one connected, else the selected terminal,
+    // whichever row the register's windows stand on.
+    const int codice = codiceCollegato_ != 0 ? codiceCollegato_ : stato_.CodiceTerminale;
+    const int modalita = database_.CampoRilevatore(codice, QStringLiteral("Modalita_col")).toInt();
+    const bool modem = database_.CampoRilevatore(codice, QStringLiteral("Modem")).toBool();
     const bool aCapo = modalita == kModalitaRs232 || modalita == kModalitaRs232Indiretta || modem;
     const bool inviato = kavex_.PostCommand(aCapo ? comando + QLatin1Char('\r') : comando) == 0;
     if (!inviato && mostraErrori) {

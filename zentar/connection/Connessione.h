@@ -52,7 +52,8 @@ public:
     bool DisconnettiTerminale(int codice);
 
     // Posts the command to the connected terminal without waiting for an answer, with one CR
-    // added on RS232 lines (modes 3 and 4) and modem lines. When it cannot be posted and
+    // added on RS232 lines (modes 3 and 4) and modem lines, as the row of the terminal connected
+    // (or, with none, of the selected terminal) says. When it cannot be posted and
     // `mostraErrori` is set, says so in a message box.
     bool InviaComando(const QString& comando, bool mostraErrori);
 
@@ -75,6 +76,9 @@ private:
     VistaConnessione& vista_;
     DialogService& dialoghi_;
     FonteIndirizzoLocale indirizzoLocale_;
+    // The terminal whose connection was last opened, until the device is closed: its row says
+    // how commands end on the line. 0 for none.
+    int codiceCollegato_ = 0;
 };
 
 }  // namespace zentar

@@ -146,11 +146,32 @@ QVariant TDMDatabase::CampoCorrente(const QString& colonna) const
     return tblRilevatori_->data(tblRilevatori_->index(rigaCorrente_, tblRilevatori_->fieldIndex(colonna)));
 }
 
-void TDMDatabase::ScriviCampoCorrente(const QString& colonna, const QVariant& valore)
+QVariant TDMDatabase::CampoRilevatore(int codice, const QString& colonna)
 {
-    if (rigaCorrente_ < 0)
-        throw DatabaseError(QStringLiteral("Nessun rilevatore corrente"));
-    const QModelIndex cell = tblRilevatori_->index(rigaCorrente_, tblRilevatori_->fieldIndex(colonna));
+    if (rilevatoriLetti_)
+        return RilevatoreLetto(codice).value(colonna);
+    int riga = rigaLetta(codice);
+    if (riga < 0 && tblRilevatori_->canFetchMore())
+        riga = rigaDelRilevatore(codice);
+    return riga < 0 ? QVariant() : tblRilevatori_->data(tblRilevatori_->index(riga, tblRilevatori_->fieldIndex(colonna)));
+}
+
+QVariant TDMDatabase::CampoSelezionato(const QString& colonna)
+{
+    return CampoRilevatore(stato_.CodiceTerminale, colonna);
+}
+
+void TDMDatabase::ScriviCampoSelezionato(const QString& colonna, const QVariant& valore)
+{
+    const int riga = rigaDelRilevatore(stato_.CodiceTerminale);
+    if (riga < 0)
+        throw DatabaseError(QStringLiteral("Nessun rilevatore selezionato"));
+    scriviCampo(riga, colonna, valore);
+}
+
+void TDMDatabase::scriviCampo(int riga, const QString& colonna, const QVariant& valore)
+{
+    const QModelIndex cell = tblRilevatori_->index(riga, tblRilevatori_->fieldIndex(colonna));
     if (!tblRilevatori_->setData(cell, valore))
         throw DatabaseError(QStringLiteral("Colonna \"%1\" non scrivibile").arg(colonna));
     ApplicaRilevatori();

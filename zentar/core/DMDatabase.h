@@ -73,8 +73,9 @@ public:
     QSqlTableModel* tblFile();
     QSqlTableModel* tblTimbrature();
 
-    // The current row of tblRilevatori is the selected terminal: the layout and destination
-    // folder are read from it. -1 when there is none.
+    // The current row of tblRilevatori: the row the register's windows show and edit. Browsing
+    // moves it; what is done for the selected terminal reads its own row instead (below).
+    // -1 when there is none.
     int RigaCorrente() const { return rigaCorrente_; }
     void ImpostaRigaCorrente(int riga);
     // Makes the row of the terminal current; false (current row unchanged) when there is none.
@@ -82,8 +83,14 @@ public:
     // A column of the current row as the table object holds it (pending changes included);
     // no value when there is no current row.
     QVariant CampoCorrente(const QString& colonna) const;
-    // Writes a column of the current row and applies the cached changes at once.
-    void ScriviCampoCorrente(const QString& colonna, const QVariant& valore);
+    // A column of the terminal's row as the table object holds it, sending no statement; no
+    // value when there is no such row.
+    QVariant CampoRilevatore(int codice, const QString& colonna);
+    // The same for the selected terminal (CodiceTerminale).
+    QVariant CampoSelezionato(const QString& colonna);
+    // Writes a column of the selected terminal's row and applies the cached changes at once;
+    // the current row stays where it was.
+    void ScriviCampoSelezionato(const QString& colonna, const QVariant& valore);
     // Applies or cancels the cached changes of tblRilevatori; the current row follows its terminal.
     void ApplicaRilevatori();
     void AnnullaRilevatori();
@@ -135,6 +142,7 @@ private:
     // among the rows already read.
     int rigaDelRilevatore(int codice);
     int rigaLetta(int codice) const;
+    void scriviCampo(int riga, const QString& colonna, const QVariant& valore);
 
     const StatoTerminale& stato_;
     bool connessioneAperta_ = false;

@@ -9,13 +9,13 @@ QString DomandaParametroMancante(CampoTracciato campo)
 
 std::optional<QString> TracciatoRilevatore::ParametroTracciato(CampoTracciato campo, int predefinito)
 {
-    const QString testo = database_.CampoCorrente(nomeColonna(campo)).toString();
+    const QString testo = database_.CampoSelezionato(nomeColonna(campo)).toString();
     if (!testo.isEmpty())
         return testo;
     if (dialogs_.message(MessageKind::Error, DomandaParametroMancante(campo), MessageButtons::OkCancel) != Answer::Ok)
         return std::nullopt;
     const QString valore = QString::number(predefinito);
-    database_.ScriviCampoCorrente(nomeColonna(campo), valore);
+    database_.ScriviCampoSelezionato(nomeColonna(campo), valore);
     return valore;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The layout of the selected terminal, read from the current row of tblRilevatori. An empty
-// parameter is offered its default through a message box; an accepted default is written to
-// the row and applied to the database at once, so it is not asked again.
+// The layout of the selected terminal, read from its own row of tblRilevatori (whichever row
+// the register's windows stand on). An empty parameter is offered its default through a message
+// box; an accepted default is written to that row and applied to the database at once, so it is
+// not asked again.
 
 #include "DMDatabase.h"
 #include "DialogService.h"

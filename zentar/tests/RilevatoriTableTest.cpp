@@ -73,15 +73,22 @@ TEST_F(ON_ENGINE(RilevatoriTable), CurrentRowFollowsTheTerminal)
     EXPECT_EQ(db->RigaCorrente(), 2);
 }
 
-TEST_F(ON_ENGINE(RilevatoriTable), WritingAColumnOfTheCurrentRowAppliesItAtOnce)
+TEST_F(ON_ENGINE(RilevatoriTable), WritingAColumnOfTheSelectedTerminalAppliesItAtOnce)
+{
+    addTerminal(1, "uno");
+    addTerminal(2, "due");
+    ASSERT_TRUE(db->VaiAlRilevatore(2));
+    stato->CodiceTerminale = 1;
+    db->ScriviCampoSelezionato("Pos_Ora", "0");
+    EXPECT_EQ(db->LeggiRilevatore(1).value("Pos_Ora").toString(), "0");
+    EXPECT_EQ(db->CampoSelezionato("Pos_Ora").toString(), "0");
+    EXPECT_EQ(db->CampoCorrente("Codice").toInt(), 2) << "the current row stays where it was";
+}
+
+TEST_F(ON_ENGINE(RilevatoriTable), WritingWithoutASelectedTerminalIsRefused)
 {
     addTerminal(1, "uno");
     ASSERT_TRUE(db->VaiAlRilevatore(1));
-    db->ScriviCampoCorrente("Pos_Ora", "0");
-    EXPECT_EQ(db->LeggiRilevatore(1).value("Pos_Ora").toString(), "0");
-}
-
-TEST_F(ON_ENGINE(RilevatoriTable), WritingWithoutACurrentRowIsRefused)
-{
-    EXPECT_THROW(db->ScriviCampoCorrente("Pos_Ora", "0"), DatabaseError);
+    EXPECT_THROW(db->ScriviCampoSelezionato("Pos_Ora", "0"), DatabaseError);
+    EXPECT_EQ(db->LeggiRilevatore(1).value("Pos_Ora").toString(), "") << "not the current row instead";
 }

@@ -14,13 +14,15 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         addTerminal(3, "tre");
-        ASSERT_TRUE(db->VaiAlRilevatore(3));
+        stato->CodiceTerminale = 3;
     }
     QString stored(const char* column) { return db->LeggiRilevatore(3).value(column).toString(); }
 };
 
-TEST_F(ON_ENGINE(TracciatoRilevatore), AcceptedDefaultIsStoredInTheRowAndNotAskedAgain)
+TEST_F(ON_ENGINE(TracciatoRilevatore), AcceptedDefaultIsStoredInTheSelectedTerminalsRowAndNotAskedAgain)
 {
+    addTerminal(4, "quattro");
+    ASSERT_TRUE(db->VaiAlRilevatore(4)) << "the register stands on another terminal";
     TracciatoRilevatore layout(*db, dialogs);
     dialogs.answers = {Answer::Ok};
     EXPECT_EQ(layout.ParametroTracciato(CampoTracciato::Pos_Cartellino, 7), "7");
@@ -29,6 +31,8 @@ TEST_F(ON_ENGINE(TracciatoRilevatore), AcceptedDefaultIsStoredInTheRowAndNotAske
     EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::OkCancel);
     EXPECT_EQ(dialogs.shown[0].text, "Parametro \"ePos_Cartellino\" Non Impostato\r\nUtilizzare il Valore di Default ?");
     EXPECT_EQ(stored("Pos_Cartellino"), "7");
+    EXPECT_EQ(db->LeggiRilevatore(4).value("Pos_Cartellino").toString(), "") << "the row stood on is untouched";
+    EXPECT_EQ(db->CampoCorrente("Codice").toInt(), 4) << "and stays current";
 
     EXPECT_EQ(layout.ParametroTracciato(CampoTracciato::Pos_Cartellino, 7), "7");
     EXPECT_EQ(dialogs.shown.size(), 1u) << "a stored parameter is not asked for";
@@ -44,16 +48,18 @@ TEST_F(ON_ENGINE(TracciatoRilevatore), DeclinedDefaultLeavesTheRowAndIsAskedAgai
     EXPECT_EQ(dialogs.shown.size(), 2u);
 }
 
-TEST_F(ON_ENGINE(TracciatoRilevatore), SetParameterIsReadFromTheCurrentRow)
+TEST_F(ON_ENGINE(TracciatoRilevatore), SetParameterIsReadFromTheSelectedTerminalsRowWhereverTheRegisterStands)
 {
     addTerminal(4, "quattro");
-    ASSERT_TRUE(db->VaiAlRilevatore(4));
-    db->ScriviCampoCorrente("Pos_Verso", "12");
-    ASSERT_TRUE(db->VaiAlRilevatore(3));
-    db->ScriviCampoCorrente("Pos_Verso", "9");
+    stato->CodiceTerminale = 4;
+    db->ScriviCampoSelezionato("Pos_Verso", "12");
+    stato->CodiceTerminale = 3;
+    db->ScriviCampoSelezionato("Pos_Verso", "9");
     TracciatoRilevatore layout(*db, dialogs);
-    EXPECT_EQ(layout.ParametroTracciato(CampoTracciato::Pos_Verso, 6), "9");
     ASSERT_TRUE(db->VaiAlRilevatore(4));
+    EXPECT_EQ(layout.ParametroTracciato(CampoTracciato::Pos_Verso, 6), "9");
+    stato->CodiceTerminale = 4;
+    ASSERT_TRUE(db->VaiAlRilevatore(3));
     EXPECT_EQ(layout.ParametroTracciato(CampoTracciato::Pos_Verso, 6), "12");
     EXPECT_TRUE(dialogs.shown.empty());
 }

@@ -8,8 +8,14 @@
 #include <QFile>
 #include <QListWidget>
 #include <QProgressDialog>
+#include <QAction>
+#include <QSqlRecord>
+#include <QSqlTableModel>
+#include <QTableView>
+#include <QTest>
 
 #include "FinestreSimulate.h"
+#include "TfrmSetupRilevatori.h"
 
 using namespace zentar;
 
@@ -173,4 +179,59 @@ TEST_F(ScaricoFinestra, TheDeletionReportsTheFilesTheTerminalRefused)
     EXPECT_FALSE(sulTerminale("PRE51230"));
     EXPECT_EQ(giorniInElenco(), QStringList{"15/11/2015"});
     EXPECT_EQ(db().ContaFile(), 0) << "the database is not touched";
+}
+
+// Browsing the chooser and the register moves the row they stand on, never the selected
+// terminal: its layout, the default written for it and the ending of its commands.
+TEST_F(ScaricoFinestra, BrowsingTheChooserAndTheRegisterChangesNothingOfTheSelectedTerminal)
+{
+    suLinea(kavex_test::makeDevice(3, 0, terminaleCon({{"PRE51231", kTrentuno}})));
+    registra(1, {{"Portacom", kavex_test::kPort}, {"Modalita_col", 3}, {"Baudrate", 38400}, {"Parita", 0},
+                 {"Pos_Cartellino", ""}});
+    // Another terminal on a Selvo bus (no CR after a command) whose layout would cut the
+    // simulated lines into other badges and times.
+    registra(2, {{"Portacom", 9}, {"Modalita_col", 0}, {"Pos_Ora", "2"}, {"Len_Ora", "4"}, {"Pos_Verso", "1"},
+                 {"Pos_Cartellino", "9"}, {"Len_Cartellino", "4"}});
+    const QSqlRecord secondoPrima = db().LeggiRilevatore(2);
+    scegli(1);
+
+    const auto rigaDi = [this](int codice) {
+        for (int r = 0; r < db().tblRilevatori()->rowCount(); ++r) {
+            if (db().tblRilevatori()->record(r).value("Codice").toInt() == codice)
+                return r;
+        }
+        return -1;
+    };
+    const auto clicSullaRiga = [&](QTableView* vista, int codice) {
+        ASSERT_NE(vista, nullptr);
+        const QRect cella = vista->visualRect(db().tblRilevatori()->index(rigaDi(codice), 0));
+        QTest::mouseClick(vista->viewport(), Qt::LeftButton, {}, cella.center());
+    };
+    clic("lblState");
+    clicSullaRiga(in<QTableView>(frmChooseVRN(), "lstVRN"), 2);
+    clic(in<QWidget>(frmChooseVRN(), "btnAnnulla"));
+    principale<QAction>("mmImpConfigurazione")->trigger();
+    clicSullaRiga(in<QTableView>(finestre->frmSetupRilevatori(), "DBGRilevatori"), 2);
+    ASSERT_EQ(db().CampoCorrente("Codice").toInt(), 2) << "the register stands on terminal 2";
+    clic(in<QWidget>(finestre->frmSetupRilevatori(), "BitBtn6"));
+    ASSERT_EQ(stato().CodiceTerminale, 1);
+
+    clic("btnConnetti");
+    EXPECT_TRUE(kavex.chiamate.contains("PostCommand DIR\r")) << "terminal 1 is on a direct line";
+    ASSERT_EQ(giorniInElenco(), QStringList{"31/12/2015"});
+    spunta({"31/12/2015"});
+    // The question, the default offered for terminal 1's empty badge position, the outcome.
+    dialogs.answers = {Answer::Ok, Answer::Ok, Answer::Ok};
+    clic("btnScarica");
+    EXPECT_EQ(dialogs.texts().back(), "Download Terminato Con Successo");
+
+    std::vector<QString> punches;
+    for (const RigaTimbratura& r : db().TimbratureDelGiorno(1, "31/12/2015"))
+        punches.push_back(QStringLiteral("%1 %2 %3").arg(r.Badge).arg(r.Verso).arg(r.Ora));
+    EXPECT_EQ(punches, std::vector<QString>({"00001234 0 08.15.30", "00001234 1 17.00.00"}))
+        << "cut with terminal 1's layout";
+    EXPECT_EQ(db().LeggiRilevatore(1).value("Pos_Cartellino").toString(), "7") << "the default lands in row 1";
+    const QSqlRecord secondoDopo = db().LeggiRilevatore(2);
+    for (int i = 0; i < secondoPrima.count(); ++i)
+        EXPECT_EQ(secondoDopo.value(i), secondoPrima.value(i)) << secondoPrima.fieldName(i).toStdString();
 }
