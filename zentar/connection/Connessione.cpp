@@ -59,7 +59,7 @@ bool GestoreConnessione::ConnettiTerminale(int codice)
 {
     const QSqlRecord rilevatore = database_.LeggiRilevatore(codice);
     codiceCollegato_ = codice;
-    const QString locale = indirizzoLocale_().trimmed().toUpper();
+    const QString locale = indirizzoLocale_(testo(rilevatore, "Indiriz_lanbrick").trimmed()).trimmed().toUpper();
     vista_.ScriviIndirizziRete({});
 
     QString messaggio;

@@ -3,6 +3,7 @@
 // failure message of the connection.
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSqlTableModel>
 
 #include "IndirizzoLocale.h"
 #include "TerminaleSimulato.h"
@@ -179,17 +180,6 @@ TEST_F(ConnessioneScatola, EveryFailingStepHasItsMessage)
         scatola->engine().setFaults({});
         connessione->DisconnettiTerminale(codice);
     }
-}
-
-TEST_F(ConnessioneScatola, TheLocalAddressComesUpperCasedAndTrimmed)
-{
-    // An address the box refuses as its master: the text reaches the box as it was made.
-    indirizzoLocale = "  localhost ";
-    registra(4, colonneScatola(3));
-    EXPECT_FALSE(connessione->ConnettiTerminale(4));
-    EXPECT_EQ(viste.indirizzi, (IndirizziRete{"LOCALHOST", "127.0.0.2", "MLOCALHOST"}));
-    EXPECT_EQ(kavex.chiamateDi("LbxCommand"), QStringList{"LbxCommand MLOCALHOST"});
-    EXPECT_EQ(viste.consoleMainErr, "Master non Impostato[CMD] = -1");
 }
 
 // ---- on a dial-up modem ----
@@ -437,17 +427,140 @@ TEST_F(Connessione, RepliesAreCollectedInOrderUntilTheLineIsQuiet)
 
 // ---- this computer's address ----
 
-TEST(IndirizzoLocale, GivesTheHostNameAndItsFirstAddressInDottedForm)
+namespace {
+
+// The system of an office computer: its name resolves to 127.0.1.1 (as Debian's /etc/hosts has
+// it), and it has the loopback interface and 192.0.2.2/24 on its network card, the way out to
+// every other address.
+class ReteDiUfficio final : public ReteDelSistema {
+public:
+    bool conInterfacce = true;
+    QStringList chiesti;  // the destinations asked for
+
+    std::optional<QString> NomeHost() override { return QStringLiteral("ufficio"); }
+    QString PrimoIndirizzo(const QString& nome) override
+    {
+        return nome == QLatin1String("ufficio") ? QStringLiteral("127.0.1.1") : QString();
+    }
+    QString SorgenteVerso(const QString& destinazione) override
+    {
+        chiesti << destinazione;
+        const QRegularExpression ipv4(R"(^(\d{1,3})\.\d{1,3}\.\d{1,3}\.\d{1,3}$)");
+        const QRegularExpressionMatch m = ipv4.match(destinazione);
+        if (!conInterfacce || !m.hasMatch())
+            return {};
+        return m.captured(1) == QLatin1String("127") ? QStringLiteral("127.0.0.1") : QStringLiteral("192.0.2.2");
+    }
+};
+
+// Kavex answering every connection step with success, sending nothing anywhere.
+class KavexCheRisponde final : public LibreriaKavex {
+public:
+    QStringList chiamate;
+    int32_t InitCOMM(int32_t porta, int32_t modalita, int32_t baud, int32_t parita) override
+    {
+        chiamate << QStringLiteral("InitCOMM %1 %2 %3 %4").arg(porta).arg(modalita).arg(baud).arg(parita);
+        return porta;
+    }
+    int32_t ChangeAdapter(const QString& indirizzo) override { return nota("ChangeAdapter " + indirizzo); }
+    int32_t SetIPAddress(const QString& indirizzo) override { return nota("SetIPAddress " + indirizzo); }
+    int32_t LbxCommand(const QString& comando) override { return nota("LbxCommand " + comando); }
+    int32_t SetTerminal(int32_t terminale) override { return nota("SetTerminal " + QString::number(terminale)); }
+    int32_t ExitCOMM() override { return nota("ExitCOMM"); }
+
+private:
+    int32_t nota(const QString& chiamata)
+    {
+        chiamate << chiamata;
+        return 0;
+    }
+};
+
+}  // namespace
+
+TEST(IndirizzoLocale, IsTheAddressThisComputerUsesTowardsTheBox)
+{
+    ReteDiUfficio rete;
+    const struct {
+        const char* scatola;
+        const char* atteso;
+    } casi[] = {
+        {"192.0.2.50", "192.0.2.2"},  // on the office LAN
+        {" 192.0.2.50 ", "192.0.2.2"},
+        {"10.20.30.40", "192.0.2.2"},  // beyond a router
+        {"127.0.0.2", "127.0.0.1"},    // on this computer
+        {"", "127.0.1.1"},             // no box: the host name's address
+        {"scatola", "127.0.1.1"},
+    };
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.scatola);
+        QString nome, indirizzo, errore = "prima";
+        EXPECT_TRUE(IndirizzoLocale(caso.scatola, nome, indirizzo, errore, rete));
+        EXPECT_EQ(nome, "ufficio");
+        EXPECT_EQ(indirizzo, caso.atteso);
+        EXPECT_EQ(errore, "prima") << "the error text is left as it was";
+    }
+    rete.conInterfacce = false;
+    QString nome, indirizzo, errore;
+    EXPECT_TRUE(IndirizzoLocale("192.0.2.50", nome, indirizzo, errore, rete));
+    EXPECT_EQ(indirizzo, "127.0.1.1") << "no route: the host name's address";
+}
+
+TEST(IndirizzoLocale, OnThisComputerABoxOnLoopbackIsReachedFromALoopbackAddress)
 {
     QString nome, indirizzo, errore = "prima";
-    const bool trovato = IndirizzoLocale(nome, indirizzo, errore);
+    EXPECT_TRUE(IndirizzoLocale("127.0.0.2", nome, indirizzo, errore));
     EXPECT_FALSE(nome.isEmpty());
-    EXPECT_EQ(errore, "prima") << "the error text is left as it was";
-    if (trovato) {
-        const QRegularExpression dotted(R"(^(\d{1,3}\.){3}\d{1,3}$)");
-        EXPECT_TRUE(dotted.match(indirizzo).hasMatch()) << indirizzo.toStdString();
-    } else {
-        EXPECT_TRUE(indirizzo.isEmpty());
+    EXPECT_TRUE(indirizzo.startsWith("127.")) << indirizzo.toStdString();
+    EXPECT_EQ(errore, "prima");
+    EXPECT_EQ(IndirizzoDelSistema("127.0.0.2"), indirizzo);
+    const QRegularExpression dotted(R"(^(\d{1,3}\.){3}\d{1,3}$)");
+    EXPECT_TRUE(dotted.match(IndirizzoDelSistema("")).hasMatch() || IndirizzoDelSistema("").isEmpty());
+}
+
+// The connection to a box on the office LAN, with the system's addresses and Kavex answered by
+// doubles: nothing is sent anywhere.
+class IndirizzoVersoLaScatola : public DatabaseTest {
+protected:
+    void SetUp() override
+    {
+        DatabaseTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_TRUE(db->tblRilevatori()->insertRecord(
+            -1, rigaRilevatore(*db, 5, {{"Portacom", 8499}, {"Modalita_col", 6}, {"Indiriz_lanbrick", " 192.0.2.50 "},
+                                        {"Indirizzo", 1}, {"Modem", false}})));
+        db->ApplicaRilevatori();
     }
-    EXPECT_EQ(IndirizzoDelSistema(), indirizzo);
+    GestoreConnessione connessioneCon(FonteIndirizzoLocale indirizzo)
+    {
+        return GestoreConnessione(*db, *stato, kavex, viste, dialogs, std::move(indirizzo));
+    }
+
+    ReteDiUfficio rete;
+    KavexCheRisponde kavex;
+    VisteRegistrate viste;
+};
+
+TEST_F(IndirizzoVersoLaScatola, TheLocalAddressComesUpperCasedAndTrimmed)
+{
+    GestoreConnessione connessione = connessioneCon([](const QString&) { return QStringLiteral("  localhost "); });
+    ASSERT_TRUE(connessione.ConnettiTerminale(5));
+    EXPECT_EQ(viste.indirizzi, (IndirizziRete{"LOCALHOST", "192.0.2.50", "MLOCALHOST"}));
+    EXPECT_TRUE(kavex.chiamate.contains("ChangeAdapter LOCALHOST"));
+    EXPECT_TRUE(kavex.chiamate.contains("LbxCommand MLOCALHOST"));
+}
+
+TEST_F(IndirizzoVersoLaScatola, TheBoxOnTheLanIsGivenTheAddressItCanAnswer)
+{
+    GestoreConnessione connessione = connessioneCon([this](const QString& scatola) {
+        QString nome, indirizzo, errore;
+        IndirizzoLocale(scatola, nome, indirizzo, errore, rete);
+        return indirizzo;
+    });
+    ASSERT_TRUE(connessione.ConnettiTerminale(5)) << viste.consoleMainErr.toStdString();
+    EXPECT_EQ(rete.chiesti, QStringList{"192.0.2.50"});
+    EXPECT_EQ(kavex.chiamate, QStringList({"InitCOMM 8499 6 0 0", "ChangeAdapter 192.0.2.2", "SetIPAddress 192.0.2.50",
+                                           "LbxCommand M192.0.2.2", "LbxCommand %", "SetTerminal 1"}));
+    EXPECT_EQ(viste.indirizzi, (IndirizziRete{.nIPMaster = "192.0.2.2", .nIPVRN = "192.0.2.50", .nMIPMaster = "M192.0.2.2"}));
 }

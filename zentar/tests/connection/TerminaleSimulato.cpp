@@ -15,7 +15,7 @@ void TerminaleSimulato::SetUp()
     ASSERT_TRUE(QDir(programFolder.path()).mkdir("Timbrature"));
     tempiBrevi();
     servizi = std::make_unique<ServiziTerminale>(*db, *stato, kavex, viste, viste, dialogs, orologio,
-                                                 [this] { return indirizzoLocale; });
+                                                 [this](const QString&) { return indirizzoLocale; });
     connessione = &servizi->connessione;
 }
 

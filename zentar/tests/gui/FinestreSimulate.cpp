@@ -64,7 +64,7 @@ void FinestreSimulate::SetUp()
                                 .motore = kMotore,
                                 .kavex = &kavex,
                                 .dialoghi = &dialogs,
-                                .indirizzoLocale = [this] { return indirizzoLocale; },
+                                .indirizzoLocale = [this](const QString&) { return indirizzoLocale; },
                                 .orologio = &orologio,
                                 .termina = [this] { ++terminazioni; }},
                                &errore);
