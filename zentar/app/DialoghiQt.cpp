@@ -58,12 +58,17 @@ QStringList FiltriQt(const QString& filtro)
     return filtri;
 }
 
+QString TestoDelMessaggio(const QString& testo)
+{
+    QString mostrato = testo;
+    mostrato.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    mostrato.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return mostrato;
+}
+
 Answer DialoghiQt::message(MessageKind kind, const QString& text, MessageButtons buttons)
 {
-    // The windows write line breaks as a lone CR.
-    QString testo = text;
-    testo.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(icona(kind), QApplication::applicationDisplayName(), testo, pulsanti(buttons),
+    QMessageBox box(icona(kind), QApplication::applicationDisplayName(), TestoDelMessaggio(text), pulsanti(buttons),
                     QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
     return risposta(box.exec());

@@ -20,4 +20,8 @@ public:
 // ("Name (pattern)"), and the one chosen by index.
 QStringList FiltriQt(const QString& filtro);
 
+// A message's text as the box shows it: the windows write a line break as CR LF or as a lone
+// CR, and each becomes one line break.
+QString TestoDelMessaggio(const QString& testo);
+
 }  // namespace zentar

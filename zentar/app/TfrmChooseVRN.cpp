@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "Controlli.h"
+#include "PulsantePredefinito.h"
 #include "TfrmMain.h"
 #include "ZentarApplication.h"
 
@@ -60,7 +61,6 @@ TfrmChooseVRN::TfrmChooseVRN(StatoTerminale& stato, TDMDatabase& database, Selez
     btnAnnulla->setObjectName(QStringLiteral("btnAnnulla"));
     btnSeleziona = new QPushButton(QStringLiteral("Seleziona"), this);
     btnSeleziona->setObjectName(QStringLiteral("btnSeleziona"));
-    btnSeleziona->setDefault(true);
     btnSeleziona->setEnabled(false);
 
     auto* pulsanti = new QHBoxLayout;
@@ -78,6 +78,7 @@ TfrmChooseVRN::TfrmChooseVRN(StatoTerminale& stato, TDMDatabase& database, Selez
     connect(btnSeleziona, &QPushButton::clicked, this,
             [this] { Gestito("Seleziona", [this] { btnSelezionaClick(); }); });
     connect(btnAnnulla, &QPushButton::clicked, this, [this] { btnAnnullaClick(); });
+    PulsantePredefinito(*this, *btnSeleziona);
 
     move(200, 100);
     resize(360, 320);

@@ -216,8 +216,11 @@ void TfrmMain::collegaGestori()
     gestore(btnReboot, &QToolButton::clicked, "restart", &TfrmMain::btnRebootClick);
     gestore(Exit1, &QAction::triggered, "Esci", &TfrmMain::Exit1Click);
 
-    connect(listFilePre, &QListWidget::itemChanged, this,
-            [this] { abilitaScaricaElimina(ContaSelezionati() >= 1); });
+    // A tick changed, or any click on the list (a tick may already stand where the buttons
+    // were disabled).
+    const auto rivaluta = [this] { abilitaScaricaElimina(ContaSelezionati() >= 1); };
+    connect(listFilePre, &QListWidget::itemChanged, this, rivaluta);
+    connect(listFilePre, &QListWidget::clicked, this, rivaluta);
     parametro_ = std::make_unique<Parametro>(kavex_, *edtParCod, *edtParVal, *btnReadPar, *btnWritePar,
                                              *ConsoleMainErr,
                                              QStringLiteral("0 : Salvataggio Eseguito. Eseguire un Riavvio"));
@@ -233,13 +236,17 @@ void TfrmMain::collegaGestori()
             [this] { navigazione_.MostraPrompt(); });
 }
 
+// While connected CONNETTI stays disabled, also when the window is shown again (restored after
+// being minimised).
 void TfrmMain::Check_CodiceTerminale()
 {
-    btnConnetti->setEnabled(MostraSelezione(lblState, stato_, QStringLiteral("SELEZIONARE UN RILEVATORE")));
+    const bool selezionato = MostraSelezione(lblState, stato_, QStringLiteral("SELEZIONARE UN RILEVATORE"));
+    btnConnetti->setEnabled(selezionato && !connesso_);
 }
 
 void TfrmMain::AbilitaControlli(bool connesso)
 {
+    connesso_ = connesso;
     btnDisconnetti->setEnabled(connesso);
     btnConnetti->setEnabled(!connesso);
     AbilitaMenu(!connesso);

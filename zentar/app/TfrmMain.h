@@ -111,6 +111,7 @@ private:
     QAction* Exit1 = nullptr;
 
     std::unique_ptr<Parametro> parametro_;
+    bool connesso_ = false;  // the last state AbilitaControlli set
 };
 
 // The 16 by 16 program icon kept by the main window.

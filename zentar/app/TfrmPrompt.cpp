@@ -1,5 +1,6 @@
 #include "TfrmPrompt.h"
 
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListView>
@@ -115,6 +116,12 @@ void TfrmPrompt::btnDisconnettiClick()
 {
     if (stato_.TerminaleAttivo != 0 && servizi_.connessione.DisconnettiTerminale(stato_.TerminaleAttivo))
         btnDisconnetti->setEnabled(false);
+}
+
+void TfrmPrompt::closeEvent(QCloseEvent* evento)
+{
+    evento->accept();
+    Gestito("ESCI", [this] { Button1Click(); });
 }
 
 void TfrmPrompt::Button1Click()

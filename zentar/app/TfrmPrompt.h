@@ -30,6 +30,11 @@ public:
     // The Kavex tab's address fields, which the connection fills.
     void ScriviIndirizziRete(const IndirizziRete& campi);
 
+protected:
+    // Closed by the window manager (Alt+F4), the console lets go of the terminal and goes back
+    // to the main window, as ESCI does.
+    void closeEvent(QCloseEvent* evento) override;
+
 private:
     QWidget* creaSchedaRilevatori();
     void lstVRNClick();

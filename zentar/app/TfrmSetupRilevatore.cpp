@@ -18,6 +18,7 @@
 #include "Controlli.h"
 #include "Errors.h"
 #include "GruppoValori.h"
+#include "PulsantePredefinito.h"
 #include "SceltaTesto.h"
 
 namespace zentar {
@@ -81,7 +82,6 @@ TfrmSetupRilevatore::TfrmSetupRilevatore(StatoTerminale& stato, TDMDatabase& dat
     PageControl->addTab(creaComunicazione(), QStringLiteral("Comunicazione"));
 
     btnUpdate = Pulsante(this, "btnUpdate", QStringLiteral("Conferma"));
-    btnUpdate->setDefault(true);
     btnAnnulla = Pulsante(this, "btnAnnulla", QStringLiteral("Annulla"));
     auto* pulsanti = new QHBoxLayout;
     pulsanti->addStretch();
@@ -93,6 +93,7 @@ TfrmSetupRilevatore::TfrmSetupRilevatore(StatoTerminale& stato, TDMDatabase& dat
 
     Collega(btnUpdate, &QPushButton::clicked, this, "Conferma", [this] { btnUpdateClick(); });
     Collega(btnAnnulla, &QPushButton::clicked, this, "Annulla", [this] { btnAnnullaClick(); });
+    PulsantePredefinito(*this, *btnUpdate);
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     Collega(esc, &QShortcut::activated, this, "Annulla", [this] { btnAnnullaClick(); });
     connect(rdbModCollegamento, &GruppoValori::valoreCambiato, this, [this] { rdbModCollegamentoChange(); });

@@ -136,6 +136,25 @@ TEST_F(ConsoleFinestra, EsciHangsUpClosesTheDeviceAndGoesBackKeepingTheSelection
     EXPECT_FALSE(attivo("btnConnetti"));
 }
 
+TEST_F(ConsoleFinestra, ClosedByTheWindowManagerTheConsoleDoesWhatEsciDoes)
+{
+    suLinea(kavex_test::withModem(kavex_test::makeDevice(3, 0, terminaleCon())));
+    registra(3, {{"Portacom", kavex_test::kPort}, {"Modalita_col", 3}, {"Baudrate", 9600}, {"Parita", 0},
+                 {"Indirizzo", 0}, {"Modem", true}, {"Telefono", "5551234"}, {"Modem_wait", 45}});
+    apri();
+    scegliInConsole(3);
+    premi("btnConnetti");
+    ASSERT_TRUE(sessione->device().modem->connected()) << testo("ConsoleMainErr").toStdString();
+    kavex.chiamate.clear();
+
+    EXPECT_TRUE(frmPrompt().close());  // Alt+F4
+
+    EXPECT_EQ(kavex.chiamate, QStringList({"HangUp", "ExitCOMM"}));
+    EXPECT_FALSE(sessione->device().modem->connected());
+    EXPECT_TRUE(frmMain().isVisible()) << "a window is left on screen";
+    EXPECT_FALSE(frmPrompt().isVisible());
+}
+
 // ---- The terminal list, CONNETTI and DISCONNETTI ----
 
 TEST_F(ConsoleFinestra, AClickInTheListSelectsTheTerminalForTheWholeProgram)

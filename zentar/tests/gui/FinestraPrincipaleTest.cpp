@@ -7,7 +7,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSqlTableModel>
 #include <QTableView>
+#include <QTest>
 
 #include "FinestreSimulate.h"
 #include "TerminalState.h"
@@ -185,6 +187,57 @@ TEST_F(FinestraPrincipale, TickingDaysEnablesScaricaAndElimina)
     clic("btnSelectAll");
     EXPECT_FALSE(abilitato("btnScarica"));
     EXPECT_FALSE(abilitato("btnDelete"));
+}
+
+TEST_F(FinestraPrincipale, EveryClickInTheListReevaluatesScaricaAndElimina)
+{
+    collegatoSuLinea({{"PRE51230", {}}, {"PRE51231", {}}});
+    auto* lista = principale<QListWidget>("listFilePre");
+    ASSERT_EQ(lista->count(), 2);
+    lista->item(0)->setCheckState(Qt::Checked);
+    frmMain().DisabilitaScaricaElimina();
+    ASSERT_FALSE(abilitato("btnScarica"));
+
+    // A click on the other day's text: no tick changes, one day stays ticked.
+    QTest::mouseClick(lista->viewport(), Qt::LeftButton, {}, lista->visualItemRect(lista->item(1)).center());
+    EXPECT_EQ(frmMain().ContaSelezionati(), 1);
+    EXPECT_TRUE(abilitato("btnScarica"));
+    EXPECT_TRUE(abilitato("btnDelete"));
+}
+
+TEST_F(FinestraPrincipale, ShownAgainWhileConnectedConnettiStaysDisabled)
+{
+    collegatoSuLinea({{"PRE51231", {}}});
+    ASSERT_FALSE(abilitato("btnConnetti"));
+    frmMain().showMinimized();
+    frmMain().hide();
+    frmMain().showNormal();  // restored
+    EXPECT_FALSE(abilitato("btnConnetti"));
+    EXPECT_TRUE(abilitato("btnDisconnetti"));
+
+    clic("btnDisconnetti");
+    frmMain().hide();
+    frmMain().show();
+    EXPECT_TRUE(abilitato("btnConnetti")) << "disconnected, the selected terminal can be connected again";
+}
+
+TEST_F(FinestraPrincipale, EnterInTheChooserPressesSeleziona)
+{
+    registra(1, {{"Descrizione", "Ingresso"}});
+    registra(2, {{"Descrizione", "Uscita"}});
+    clic("lblState");
+    auto* lista = in<QTableView>(frmChooseVRN(), "lstVRN");
+    QTest::keyClick(lista, Qt::Key_Return);
+    EXPECT_TRUE(frmChooseVRN().isVisible()) << "Seleziona is disabled until the list is clicked";
+    EXPECT_EQ(stato().CodiceTerminale, 0);
+
+    const int colonna = db().tblRilevatori()->fieldIndex("Descrizione");
+    QTest::mouseClick(lista->viewport(), Qt::LeftButton, {},
+                      lista->visualRect(db().tblRilevatori()->index(1, colonna)).center());
+    QTest::keyClick(lista, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(stato().CodiceTerminale, 2);
+    EXPECT_TRUE(frmMain().isVisible());
+    EXPECT_FALSE(frmChooseVRN().isVisible());
 }
 
 TEST_F(FinestraPrincipale, TheParameterIsReadAndWrittenByNumber)

@@ -15,6 +15,7 @@
 #include <QSqlRecord>
 #include <QSqlTableModel>
 #include <QTableView>
+#include <QTest>
 
 #include "FinestreSimulate.h"
 #include "GruppoValori.h"
@@ -136,6 +137,20 @@ TEST_F(Registro, ConfermaNoDropsTheChangesAndCancelKeepsTheWindowOpen)
 
     pulsanteLista("BitBtn2");
     EXPECT_EQ(campoScheda("eDescrizione")->text(), "Ingresso") << "the dropped text is not shown again";
+}
+
+TEST_F(Registro, EnterPressesConferma)
+{
+    registra(2, {{"Descrizione", "Ingresso"}});
+    apriLista();
+    rigaDi(2);
+    pulsanteLista("BitBtn2");
+    campoScheda("eDescrizione")->setText("Cambiato");
+    dialogs.answers = {Answer::Yes};
+    QTest::keyClick(campoScheda("eDescrizione"), Qt::Key_Return);
+    EXPECT_EQ(dialogs.texts(), QStringList{"Salvare le Modifiche ?"});
+    EXPECT_EQ(memorizzato(2).value("Descrizione").toString(), "Cambiato");
+    EXPECT_TRUE(lista().isVisible());
 }
 
 TEST_F(Registro, EveryKindOfFieldStoresItsColumn)

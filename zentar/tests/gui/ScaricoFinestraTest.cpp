@@ -15,7 +15,9 @@
 #include <QTest>
 
 #include "FinestreSimulate.h"
+#include "DialoghiQt.h"
 #include "TfrmSetupRilevatori.h"
+#include "TracciatoRilevatore.h"
 
 using namespace zentar;
 
@@ -234,4 +236,23 @@ TEST_F(ScaricoFinestra, BrowsingTheChooserAndTheRegisterChangesNothingOfTheSelec
     const QSqlRecord secondoDopo = db().LeggiRilevatore(2);
     for (int i = 0; i < secondoPrima.count(); ++i)
         EXPECT_EQ(secondoDopo.value(i), secondoPrima.value(i)) << secondoPrima.fieldName(i).toStdString();
+}
+
+// The question for a missing layout parameter is written with CR LF, the folder message with a
+// lone CR: the box shows each as one line break.
+TEST(TestoDelMessaggio, ALineBreakWrittenAsCrLfOrAsCrIsOneLineBreak)
+{
+    const struct {
+        QString scritto;
+        QString mostrato;
+    } casi[] = {
+        {DomandaParametroMancante(CampoTracciato::Pos_Ora),
+         "Parametro \"ePos_Ora\" Non Impostato\nUtilizzare il Valore di Default ?"},
+        {"Impossibile Creare la Cartella di Destinazione\rNon Scaricare Nessuna Timbratura",
+         "Impossibile Creare la Cartella di Destinazione\nNon Scaricare Nessuna Timbratura"},
+        {"uno\r\n\r\ndue\n", "uno\n\ndue\n"},
+        {"Download Fallito", "Download Fallito"},
+    };
+    for (const auto& caso : casi)
+        EXPECT_EQ(TestoDelMessaggio(caso.scritto), caso.mostrato);
 }
