@@ -218,6 +218,27 @@ TEST_F(KavexSimTest, TerminalSetUpThatCannotBeMadeFails) {
     EXPECT_EQ(exitStatus(run), 1);
 }
 
+// --help and --version answer on standard output and end with status 0.
+TEST_F(KavexSimTest, HelpAndVersionAnswerOnStandardOutput) {
+    const struct {
+        std::vector<std::string> args;
+        std::string begins;
+    } cases[] = {
+        {{"--help"}, "usage: kavex-sim <subcommand>"},
+        {{"-h"}, "usage: kavex-sim <subcommand>"},
+        {{"--version"}, "kavex-sim " KAVEX_SIM_VERSION "\n"},
+        {{"box", "--help"}, "usage: kavex-sim box [options]"},
+        {{"rs232", "-h"}, "usage: kavex-sim rs232 [options]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        SimProcess run = start(c.args);
+        ASSERT_GT(run.pid, 0);
+        EXPECT_EQ(firstLine(run).rfind(c.begins, 0), 0u);
+        EXPECT_EQ(exitStatus(run), 0);
+    }
+}
+
 TEST_F(KavexSimTest, BadArgumentsAreRefusedWithUsageStatus) {
     const std::vector<std::vector<std::string>> cases = {
         {},

@@ -44,11 +44,20 @@ int runSubcommand(const std::vector<std::string>& args) {
         printUsage(args.empty() ? stderr : stdout);
         return args.empty() ? kUsageStatus : 0;
     }
+    if (args[0] == "--version") {
+        std::printf("kavex-sim %s\n", KAVEX_SIM_VERSION);
+        return 0;
+    }
     const Subcommand* command = findSubcommand(args[0]);
     if (command == nullptr) {
         std::fprintf(stderr, "kavex-sim: unknown subcommand \"%s\"\n", args[0].c_str());
         printUsage(stderr);
         return kUsageStatus;
+    }
+    if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h")) {
+        std::printf("usage: kavex-sim %s [options]: %.*s\n%s", args[0].c_str(),
+                    static_cast<int>(command->summary.size()), command->summary.data(), command->usage().c_str());
+        return 0;
     }
     try {
         return command->run(std::span(args).subspan(1));

@@ -245,6 +245,21 @@ TEST_F(ZentarSync, BadUsageExitsWith3AndTheUsageBeforeAnyTerminalIsReached)
     EXPECT_EQ(QDir(esportati).entryList(QDir::Files), QStringList()) << "a refused export writes nothing";
 }
 
+TEST_F(ZentarSync, HelpAndVersionAnswerOnStandardOutputWithStatus0)
+{
+    for (const QStringList& argomenti : {QStringList{"--help"}, QStringList{"-h"}}) {
+        SCOPED_TRACE(argomenti.join(' ').toStdString());
+        const Esito esito = sync(argomenti, 60s);
+        EXPECT_EQ(esito.codice, 0) << Racconta(esito);
+        EXPECT_TRUE(esito.uscita.contains("zentar-sync download (CODE... | --all)")) << Racconta(esito);
+        EXPECT_TRUE(esito.uscita.contains("--version")) << Racconta(esito);
+        EXPECT_EQ(esito.errori, QString());
+    }
+    const Esito versione = sync({"--version"}, 60s);
+    EXPECT_EQ(versione.codice, 0) << Racconta(versione);
+    EXPECT_EQ(versione.uscita.trimmed(), "zentar-sync " ZENTAR_VERSION);
+}
+
 TEST_F(ZentarSync, ADataSourceThatCannotBeOpenedExitsWith3AndTheEnginesMessage)
 {
     ASSERT_TRUE(QDir().mkdir(database()));
