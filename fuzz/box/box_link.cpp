@@ -92,6 +92,7 @@ BoxLink::BoxLink()
         .wsaGetLastError = fuzz::lastError,
         .getHostByName = hostNever,
         .getHostName = hostNameNever,
+        .interfaceAddresses = nullptr,  // the adapter table is given, never listed
     };
 }
 
