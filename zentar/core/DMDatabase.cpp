@@ -161,6 +161,15 @@ QVariant TDMDatabase::CampoSelezionato(const QString& colonna)
     return CampoRilevatore(stato_.CodiceTerminale, colonna);
 }
 
+bool TDMDatabase::RilevatoreSelezionato()
+{
+    if (stato_.CodiceTerminale == 0)
+        return false;
+    if (rilevatoriLetti_)
+        return !RilevatoreLetto(stato_.CodiceTerminale).value(kColonnaCodice).isNull();
+    return rigaLetta(stato_.CodiceTerminale) >= 0 || rigaDelRilevatore(stato_.CodiceTerminale) >= 0;
+}
+
 void TDMDatabase::ScriviCampoSelezionato(const QString& colonna, const QVariant& valore)
 {
     const int riga = rigaDelRilevatore(stato_.CodiceTerminale);

@@ -88,6 +88,8 @@ public:
     QVariant CampoRilevatore(int codice, const QString& colonna);
     // The same for the selected terminal (CodiceTerminale).
     QVariant CampoSelezionato(const QString& colonna);
+    // Whether a terminal is selected and has its row.
+    bool RilevatoreSelezionato();
     // Writes a column of the selected terminal's row and applies the cached changes at once;
     // the current row stays where it was.
     void ScriviCampoSelezionato(const QString& colonna, const QVariant& valore);

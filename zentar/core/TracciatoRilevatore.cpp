@@ -12,6 +12,9 @@ std::optional<QString> TracciatoRilevatore::ParametroTracciato(CampoTracciato ca
     const QString testo = database_.CampoSelezionato(nomeColonna(campo)).toString();
     if (!testo.isEmpty())
         return testo;
+    // Without a selected terminal there is no layout, nor a row to store a default in.
+    if (!database_.RilevatoreSelezionato())
+        return std::nullopt;
     if (dialogs_.message(MessageKind::Error, DomandaParametroMancante(campo), MessageButtons::OkCancel) != Answer::Ok)
         return std::nullopt;
     const QString valore = QString::number(predefinito);

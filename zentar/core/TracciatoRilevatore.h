@@ -2,7 +2,7 @@
 // The layout of the selected terminal, read from its own row of tblRilevatori (whichever row
 // the register's windows stand on). An empty parameter is offered its default through a message
 // box; an accepted default is written to that row and applied to the database at once, so it is
-// not asked again.
+// not asked again. Without a selected terminal every parameter is unset and nothing is asked.
 
 #include "DMDatabase.h"
 #include "DialogService.h"

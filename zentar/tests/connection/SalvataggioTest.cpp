@@ -88,9 +88,10 @@ TEST_F(ON_ENGINE(Salvataggio), PunchesNeedASelectedTerminalAndEveryLayoutParamet
     dialogs.answers = {Answer::Ok};
     EXPECT_FALSE(scarico->SalvaTimbrature("PRE51231")) << "no terminal selected";
     EXPECT_TRUE(db->TimbratureDelGiorno(0, "31/12/2015").empty());
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "no terminal, no layout to ask for";
 
     stato->CodiceTerminale = 3;
-    EXPECT_TRUE(scarico->SalvaTimbrature("PRE51231")) << "the default accepted before is stored";
+    EXPECT_TRUE(scarico->SalvaTimbrature("PRE51231")) << "the default accepted now is stored";
     ASSERT_EQ(db->TimbratureDelGiorno(3, "31/12/2015").size(), 1u);
     EXPECT_EQ(db->TimbratureDelGiorno(3, "31/12/2015")[0].Badge, "00001234");
     EXPECT_EQ(dialogs.shown.size(), 2u);
