@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "platform/serial_port.h"
+#include "pseudo_terminal.h"
 
 namespace {
 
@@ -51,14 +52,8 @@ protected:
         madeFolder = fs::create_directories(folder);
         link = folder / ("COM" + std::to_string(kPort));
         ASSERT_FALSE(fs::exists(fs::symlink_status(link))) << link << " is left from another run";
-        master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        master = platform_test::openRawPseudoTerminal();
         ASSERT_GE(master, 0);
-        ASSERT_EQ(grantpt(master), 0);
-        ASSERT_EQ(unlockpt(master), 0);
-        termios raw{};
-        ASSERT_EQ(tcgetattr(master, &raw), 0);
-        cfmakeraw(&raw);
-        ASSERT_EQ(tcsetattr(master, TCSANOW, &raw), 0);
         fs::create_symlink(ptsname(master), link);
     }
     void TearDown() override {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/serial_port.h"
+#include "pseudo_terminal.h"
 #include "../src/termios_flags.h"
 
 namespace {
@@ -24,14 +25,8 @@ protected:
         char pattern[] = "/tmp/ports-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
-        master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        master = platform_test::openRawPseudoTerminal();
         ASSERT_GE(master, 0);
-        ASSERT_EQ(grantpt(master), 0);
-        ASSERT_EQ(unlockpt(master), 0);
-        termios raw{};
-        ASSERT_EQ(tcgetattr(master, &raw), 0);
-        cfmakeraw(&raw);
-        ASSERT_EQ(tcsetattr(master, TCSANOW, &raw), 0);
         fs::create_symlink(ptsname(master), folder / "COM7");
         setenv("COM_PORT_DIR", folder.c_str(), 1);
     }

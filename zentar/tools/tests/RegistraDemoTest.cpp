@@ -164,7 +164,7 @@ TEST_F(RegistraDemo, UnusableArgumentsOrDataSourceChangeNothing)
 TEST_F(RegistraDemo, TheLayoutCutsTheSimulatedPunchLines)
 {
     ASSERT_EQ(registra().codice, 0);
-    const StatoTerminale stato(cartella.path());
+    StatoTerminale stato(cartella.path());
     QString errore;
     const auto db = ApriDatabase(stato, &errore);
     ASSERT_NE(db, nullptr) << errore.toStdString();
@@ -176,6 +176,7 @@ TEST_F(RegistraDemo, TheLayoutCutsTheSimulatedPunchLines)
     for (const int codice : {1, 2}) {
         SCOPED_TRACE(codice);
         ASSERT_TRUE(db->VaiAlRilevatore(codice));
+        stato.CodiceTerminale = codice;  // the layout is the selected terminal's
         const int numero = db->CampoCorrente("Indirizzo").toInt();
         const QString numeroNellaRiga = QStringLiteral("%1").arg(numero, 2, 10, QLatin1Char('0'));
         const int posizioneNumero = db->CampoCorrente("Pos_CodSelvo").toInt();
