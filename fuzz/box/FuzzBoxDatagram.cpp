@@ -219,15 +219,11 @@ void runOperation(uint8_t operation, const Arrivals& arrivals)
     }
 }
 
-struct VirtualSleeps {
-    VirtualSleeps() { platform::useVirtualSleeps(true); }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static VirtualSleeps sleeps;
+    static platform::VirtualClock virtualClock;
     fuzz::InputReader input(data, size);
     const uint8_t control = input.byte();
     const uint8_t terminal = input.byte();

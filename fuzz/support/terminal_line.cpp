@@ -41,7 +41,7 @@ TerminalLine& TerminalLine::instance()
 
 TerminalLine::TerminalLine()
 {
-    platform::useVirtualSleeps(true);
+    platform::useVirtualClock(true);
     line_->peer = [this](platform::MemoryLine&, uint8_t byte) { received(byte); };
     const platform::LineSettings settings{.baud = 9600, .dataBits = 8, .parity = platform::Parity::None,
                                           .stopBits = 1, .xonXoff = true, .dtr = true, .rts = true};

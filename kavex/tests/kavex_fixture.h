@@ -1,5 +1,6 @@
 // The fixture of the Kavex unit tests: every serial port opens on one in-memory line with a
-// scripted terminal as its peer, and the library's state is put back after each test.
+// scripted terminal as its peer, on the virtual clock, and the library's state is put back after
+// each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "error_report.h"
 #include "kavex.h"
+#include "platform/clock.h"
 #include "platform/memory_port.h"
 #include "scripted_terminal.h"
 
@@ -35,6 +37,9 @@ protected:
     // Every line the terminal receives gets `bytes` as they are (no carriage return added).
     void answerRaw(const std::string& bytes);
 
+    // Every wait of the library on the in-memory line costs no real time; the tests measure
+    // the time it took on this clock.
+    platform::VirtualClock virtualClock;
     std::shared_ptr<platform::MemoryLine> line = std::make_shared<platform::MemoryLine>();
     ScriptedTerminal terminal{line};
     char reply[KAVEX_REPLY_SIZE] = {};

@@ -12,6 +12,7 @@
 
 #include "error_report.h"
 #include "kavex.h"
+#include "platform/clock.h"
 #include "scripted_sockets.h"
 
 namespace kavex_test {
@@ -79,6 +80,9 @@ protected:
     // Datagrams sent that are not acknowledgements.
     std::vector<SentDatagram> commandsSent() const;
 
+    // The library's waits for datagrams cost no real time; the doubles' arrivals follow the
+    // same clock.
+    platform::VirtualClock virtualClock;
     ScriptedSockets sockets;
     ScriptedBox box{sockets};
     char reply[KAVEX_REPLY_SIZE] = {};

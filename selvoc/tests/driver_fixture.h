@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/memory_port.h"
 
 namespace selvoc_test {
@@ -80,6 +81,9 @@ protected:
     // InitSlv on port 1, checking success, then forgets what the start-up sent.
     void openWired(int32_t lineKind = 0, int32_t maxAddress = 254);
 
+    // The driver's busy waits and polls on the memory line cost no real time; the tests
+    // measure them on this clock.
+    platform::VirtualClock virtualClock;
     std::shared_ptr<MemoryLine> line = std::make_shared<MemoryLine>();
     ScriptedBus bus{*line};
 };
