@@ -40,6 +40,7 @@ bool MemoryPort::apply(const LineSettings& settings) {
     if (line_->refuseApply) return false;
     line_->settings = settings;
     line_->settingsApplied = true;
+    ++line_->applies;
     setDtr(settings.dtr);
     line_->rts = settings.rts;
     return true;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <optional>
 #include <cerrno>
 #include <utility>
 
@@ -106,16 +107,22 @@ public:
     // The kernel's queues have fixed sizes; the request is accepted as a hint.
     bool setBufferSizes(size_t, size_t) override { return fd_ >= 0; }
 
+    // Only what changes is switched: the bus driver gives its address and data settings in
+    // turn for every frame, and those differ in the parity alone, never in DTR or RTS.
     bool apply(const LineSettings& settings) override {
-        termios tio{};
-        if (fd_ < 0 || tcgetattr(fd_, &tio) != 0 || !encodeLineSettings(settings, tio)) return false;
-        if (tcsetattr(fd_, TCSANOW, &tio) != 0 && !(pseudoTerminal_ && errno == EINVAL)) {
-            return false;
+        if (fd_ < 0) return false;
+        if (termiosInForce_ != settings) {
+            termios tio{};
+            termiosInForce_.reset();
+            if (tcgetattr(fd_, &tio) != 0 || !encodeLineSettings(settings, tio)) return false;
+            if (tcsetattr(fd_, TCSANOW, &tio) != 0 && !(pseudoTerminal_ && errno == EINVAL)) {
+                return false;
+            }
+            termiosInForce_ = settings;
         }
-        setDtr(settings.dtr);
-        setRts(settings.rts);
-        dtr_ = settings.dtr;
-        rts_ = settings.rts;
+        if (!modemLinesSet_ || dtr_ != settings.dtr) setDtr(settings.dtr);
+        if (!modemLinesSet_ || rts_ != settings.rts) setRts(settings.rts);
+        modemLinesSet_ = true;
         return true;
     }
 
@@ -195,8 +202,14 @@ public:
         return flags;
     }
 
-    void setDtr(bool on) override { setModemLine(TIOCM_DTR, on); }
-    void setRts(bool on) override { setModemLine(TIOCM_RTS, on); }
+    void setDtr(bool on) override {
+        setModemLine(TIOCM_DTR, on);
+        dtr_ = on;
+    }
+    void setRts(bool on) override {
+        setModemLine(TIOCM_RTS, on);
+        rts_ = on;
+    }
 
     bool carrierDetect() override {
         int lines = 0;
@@ -248,6 +261,9 @@ private:
     int writeTimeoutMs_ = 0;
     bool dtr_ = false;
     bool rts_ = false;
+    bool modemLinesSet_ = false;  // DTR and RTS were set since opening
+    // The settings tcsetattr was last given (DTR and RTS aside); none until the first.
+    std::optional<LineSettings> termiosInForce_;
     serial_icounter_struct lastCounts_{};
 };
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/serial_port.h"
 
@@ -27,6 +28,9 @@ struct DriverState {
     int EchoWait = 0;                   // ticks waited for an echo and for a message's answer
     platform::LineSettings AddressSetting;
     platform::LineSettings DataSetting;
+    // The setting the open port was last given, so that one already in force is not applied
+    // again (a radio line's two settings are the same); none after opening or closing.
+    std::optional<platform::LineSettings> settingInForce;
     uint8_t lastReceived = 0;           // the byte ReadByte delivered, 0 after a failed read
     uint8_t RetryCount = 0;             // repeats in the last exchange
     uint8_t LastPolled = 0;             // rotation pointer of PollAll

@@ -66,6 +66,7 @@ void setLineKind(StartUpKind kind, int32_t lineKind) {
 bool openPort(int32_t port) {
     DriverState& state = driverState();
     state.port = platform::openSerialPort(port);
+    state.settingInForce.reset();
     storePortHandle(state.port ? state.port->handle() : -1);
     return state.port != nullptr;
 }
@@ -76,6 +77,7 @@ void abandonPort() {
     state.PortOpen = false;
     if (state.port) state.port->close();
     state.port.reset();
+    state.settingInForce.reset();
     storePortHandle(-1);
 }
 
@@ -186,6 +188,7 @@ int32_t closeLine() {
     state.reportedHandle = -1;
     const bool closed = state.port && state.port->close();
     state.port.reset();
+    state.settingInForce.reset();
     return closed ? 0 : kFailed;
 }
 

@@ -38,7 +38,12 @@ platform::LineSettings busSetting(int baud, platform::Parity parity) {
 
 bool applySetting(const platform::LineSettings& setting) {
     DriverState& state = driverState();
-    return state.port && state.port->apply(setting);
+    if (!state.port) return false;
+    if (state.settingInForce == setting) return true;
+    state.settingInForce.reset();
+    if (!state.port->apply(setting)) return false;
+    state.settingInForce = setting;
+    return true;
 }
 
 void setTiming(const Timing& timing) {

@@ -34,6 +34,34 @@ TEST_F(SelvocDriverTest, PollArgumentsAreCheckedBeforeAnythingIsSent) {
     EXPECT_TRUE(line->sent.empty());
 }
 
+// A setting already in force is not applied again: a wired poll switches to the data setting
+// and back for its address, a radio line, whose two settings are the same, never switches.
+TEST_F(SelvocDriverTest, OnlyASettingNotInForceIsApplied) {
+    char text[SELVOC_TEXT_SIZE];
+    bus.pollAnswers = {"", "", ""};
+    openWired();
+    const int afterStartUp = line->applies;
+    EXPECT_EQ(line->settings.parity, Parity::Mark) << "the start-up leaves the address setting";
+    PollTerm(5, text);
+    EXPECT_EQ(line->applies - afterStartUp, 1) << "only the data setting after the address";
+    const int afterFirst = line->applies;
+    PollTerm(5, text);
+    EXPECT_EQ(line->applies - afterFirst, 2);
+    for (const platform::SentByte& sent : line->sent)
+        EXPECT_EQ(sent.settings.parity, sent.value == 5 ? Parity::Mark : Parity::Space);
+
+    ASSERT_EQ(ResetSlv(), 0);
+    line->peer = [](MemoryLine& l, uint8_t byte) {
+        if (byte == '\r') l.feed("OK\r\n");
+    };
+    ASSERT_GT(InitSlv(1, 8, 5, 0), 0);
+    line->peer = {};
+    const int radio = line->applies;
+    PollTerm(5, text);
+    PollTerm(5, text);
+    EXPECT_EQ(line->applies, radio) << "no switch on a radio line";
+}
+
 struct PollCase {
     const char* name;
     std::vector<std::string> answers;

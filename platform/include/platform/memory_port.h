@@ -51,6 +51,7 @@ struct MemoryLine {
     // State the port leaves for the test to inspect.
     LineSettings settings;
     bool settingsApplied = false;
+    int applies = 0;  // settings applied, refused ones not counted
     size_t receiveBufferSize = 0;
     size_t transmitBufferSize = 0;
     bool dtr = false;
